@@ -1,0 +1,4 @@
+#include "operations/scratch_buffers.h"
+
+char PathScratch[PathScratchSize];
+WCHAR WidePathScratch[WidePathScratchSize];

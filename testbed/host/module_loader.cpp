@@ -1,0 +1,90 @@
+#include "module_loader.h"
+
+#ifndef _WIN32
+#include <dlfcn.h>
+#endif
+
+namespace vbhost {
+
+const std::vector<std::string>& ExportNames() {
+    static const std::vector<std::string> names = {
+        "SetStartupInfo", "GetPluginInfo", "OpenPlugin",    "ClosePlugin",
+        "GetOpenPluginInfo", "GetFindData", "FreeFindData", "SetDirectory",
+        "MakeDirectory", "DeleteFiles",   "GetFiles",      "PutFiles",
+        "ProcessKey",    "Configure",     "ExitFAR",       "GetMinFarVersion"};
+    return names;
+}
+
+LoadedModule::~LoadedModule() { Unload(); }
+
+void* LoadedModule::Resolve(const std::string& name) {
+#ifdef _WIN32
+    void* symbol = reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name.c_str()));
+#else
+    void* symbol = dlsym(handle_, name.c_str());
+#endif
+    if (!symbol) missing_.push_back(name);
+    return symbol;
+}
+
+template <typename T>
+static void Bind(T& slot, void* symbol) {
+    slot = reinterpret_cast<T>(symbol);
+}
+
+bool LoadedModule::Load(const std::string& path) {
+    Unload();
+    error_.clear();
+    missing_.clear();
+#ifdef _WIN32
+    handle_ = reinterpret_cast<void*>(LoadLibraryA(path.c_str()));
+    if (!handle_) {
+        error_ = "cannot load " + path + ": error " + std::to_string(GetLastError());
+        return false;
+    }
+#else
+    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle_) {
+        const char* why = dlerror();
+        error_ = "cannot load " + path + ": " + (why ? why : "unknown error");
+        return false;
+    }
+#endif
+    const std::vector<std::string>& names = ExportNames();
+    Bind(exports_.SetStartupInfo, Resolve(names[0]));
+    Bind(exports_.GetPluginInfo, Resolve(names[1]));
+    Bind(exports_.OpenPlugin, Resolve(names[2]));
+    Bind(exports_.ClosePlugin, Resolve(names[3]));
+    Bind(exports_.GetOpenPluginInfo, Resolve(names[4]));
+    Bind(exports_.GetFindData, Resolve(names[5]));
+    Bind(exports_.FreeFindData, Resolve(names[6]));
+    Bind(exports_.SetDirectory, Resolve(names[7]));
+    Bind(exports_.MakeDirectory, Resolve(names[8]));
+    Bind(exports_.DeleteFiles, Resolve(names[9]));
+    Bind(exports_.GetFiles, Resolve(names[10]));
+    Bind(exports_.PutFiles, Resolve(names[11]));
+    Bind(exports_.ProcessKey, Resolve(names[12]));
+    Bind(exports_.Configure, Resolve(names[13]));
+    Bind(exports_.ExitFAR, Resolve(names[14]));
+    Bind(exports_.GetMinFarVersion, Resolve(names[15]));
+    if (!missing_.empty()) {
+        error_ = "missing exports:";
+        for (const std::string& name : missing_) error_ += " " + name;
+        Unload();
+        return false;
+    }
+    return true;
+}
+
+void LoadedModule::Unload() {
+    if (!handle_) return;
+#ifdef _WIN32
+    FreeLibrary(static_cast<HMODULE>(handle_));
+#else
+    dlclose(handle_);
+#endif
+    handle_ = nullptr;
+    exports_ = ModuleExports();
+}
+
+}  // namespace vbhost
