@@ -35,6 +35,12 @@ unsigned OemCodePage();
 void SetRegistryPath(const std::string& path);
 std::string RegistryPath();
 
+// WaitForSingleObject multiplies every finite time-out by percent / 100,
+// rounding up (a finite non-zero time-out never becomes 0 or INFINITE), so
+// tests of long timed waits run quickly. Default 100. Nothing else changes.
+void SetWaitScale(unsigned percent);
+unsigned WaitScale();
+
 // OEM <-> UTF-8 for the testbed (names on the local disk are UTF-8).
 std::string OemToUtf8(const std::string& oem);
 std::string Utf8ToOem(const std::string& utf8);
