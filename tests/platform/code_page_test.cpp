@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <ostream>
+
 #include <gtest/gtest.h>
 
 #include "vbwin32.h"
@@ -40,6 +42,9 @@ struct CharCase {
     unsigned char byte;
     char16_t character;
 };
+
+void PrintTo(const CharCase& c, std::ostream* out) { *out << "cp" << c.codePage << " byte " << std::hex << unsigned(c.byte) << " U+" << unsigned(c.character); }
+
 
 class CodePageCharTest : public ::testing::TestWithParam<CharCase> {};
 

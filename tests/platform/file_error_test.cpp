@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+#include <ostream>
+
 #include <gtest/gtest.h>
 
 #include "file_layout.h"
@@ -23,6 +25,9 @@ struct FileCallCase {
     bool succeeds;
     DWORD error;
 };
+
+void PrintTo(const FileCallCase& c, std::ostream* out) { *out << c.what; }
+
 
 std::function<bool(const FileLayout&)> Open(const char* name, DWORD access, DWORD disposition) {
     return [=](const FileLayout& tree) { return OpenAndClose(tree.Path(name), access, kShareAll, disposition); };

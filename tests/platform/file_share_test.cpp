@@ -1,4 +1,6 @@
 // Share modes between handles of the process, as Windows enforces them.
+#include <ostream>
+
 #include <gtest/gtest.h>
 
 #include "file_layout.h"
@@ -34,6 +36,9 @@ struct ShareCase {
     DWORD newAccess, newShare;
     bool opens;
 };
+
+void PrintTo(const ShareCase& c, std::ostream* out) { *out << c.what; }
+
 
 class ShareModeTest : public ::testing::TestWithParam<ShareCase> {};
 

@@ -4,10 +4,12 @@
 #ifndef _WIN32
 
 #include <dirent.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <regex>
 #include <sstream>
@@ -215,6 +217,38 @@ TEST_F(RegistryStoreTest, WriteIntoAReadOnlyFolderFailsAndLeavesTheStoreAsItWas)
     EXPECT_EQ(1u, FolderEntries(StoreFolder()).size()) << "a temporary file was left behind";
     LONG readResult = 0;
     EXPECT_EQ(7u, ReadDword(KeyPath("Locked"), "Value", &readResult));
+}
+
+TEST_F(RegistryStoreTest, WriteCutShortLeavesTheOldStoreWhole) {
+    HKEY key = CreateKey("Cut");
+    ASSERT_EQ(ERROR_SUCCESS, WriteDword(key, "Value", 7));
+    RegCloseKey(key);
+    const std::string before = ReadFileText(storePath_);
+
+    // A child whose files may not grow much past the store's present size:
+    // its write of a large value stops part-way, as on a full disk.
+    pid_t child = fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{before.size() + 16, before.size() + 16};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(255);
+        HKEY childKey = nullptr;
+        LONG result = RegOpenKeyExA(HKEY_CURRENT_USER, KeyPath("Cut").c_str(), 0, KEY_SET_VALUE, &childKey);
+        std::vector<BYTE> large(4096, 0x5A);
+        if (result == ERROR_SUCCESS) {
+            result = RegSetValueExA(childKey, "Large", 0, REG_BINARY, large.data(), static_cast<DWORD>(large.size()));
+        }
+        _exit(static_cast<int>(result));
+    }
+    int status = 0;
+    ASSERT_EQ(child, waitpid(child, &status, 0));
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(ERROR_DISK_FULL, WEXITSTATUS(status));
+
+    EXPECT_EQ(before, ReadFileText(storePath_));
+    EXPECT_EQ(1u, FolderEntries(StoreFolder()).size()) << "a temporary file was left behind";
+    LONG result = 0;
+    EXPECT_EQ(7u, ReadDword(KeyPath("Cut"), "Value", &result));
 }
 
 class ScopedEnvironment {
