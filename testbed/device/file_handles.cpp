@@ -23,11 +23,14 @@ OpenedFile* FindFile(State& state, HANDLE handle) {
 }
 
 // Win32's rule: the new handle must allow what every open one does, and
-// every open one must allow what the new one does.
+// every open one must allow what the new one does. A new handle without
+// data access conflicts with nothing either.
 bool SharingAllows(const State& state, const std::string& key, DWORD access, DWORD share) {
+    if (!(access & kAccessMask)) return true;
     for (const auto& item : state.files) {
         const OpenedFile& open = *item.second;
-        if (open.key != key) continue;
+        // A handle for times and size only holds no share on the data.
+        if (open.key != key || !(open.access & kAccessMask)) continue;
         if ((access & GENERIC_READ) && !(open.share & FILE_SHARE_READ)) return false;
         if ((access & GENERIC_WRITE) && !(open.share & FILE_SHARE_WRITE)) return false;
         if ((open.access & GENERIC_READ) && !(share & FILE_SHARE_READ)) return false;
