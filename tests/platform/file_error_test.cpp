@@ -33,12 +33,12 @@ std::function<bool(const FileLayout&)> Open(const char* name, DWORD access, DWOR
     return [=](const FileLayout& tree) { return OpenAndClose(tree.Path(name), access, kShareAll, disposition); };
 }
 
-std::function<bool(const FileLayout&)> OnName(BOOL (*call)(LPCSTR), const char* name) {
+std::function<bool(const FileLayout&)> OnName(BOOL(WINAPI* call)(LPCSTR), const char* name) {
     return [=](const FileLayout& tree) { return call(tree.Path(name).c_str()) != FALSE; };
 }
 
-BOOL CreateDirectoryNamed(LPCSTR name) { return CreateDirectoryA(name, nullptr); }
-BOOL AttributesReadable(LPCSTR name) { return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES; }
+BOOL WINAPI CreateDirectoryNamed(LPCSTR name) { return CreateDirectoryA(name, nullptr); }
+BOOL WINAPI AttributesReadable(LPCSTR name) { return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES; }
 
 // A handle opened one way, used the other.
 bool ReadThroughWriteHandle(const FileLayout& tree) {
