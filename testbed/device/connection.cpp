@@ -8,7 +8,9 @@ using namespace vbdevice;
 namespace {
 
 // The RAPIINIT record has its published size only; other values are refused.
-constexpr DWORD kRapiInitSize = 12;
+// The record's own size: 12 bytes on the 32-bit build, larger where
+// pointers are.
+constexpr DWORD kRapiInitSize = sizeof(RAPIINIT);
 
 // A delayed start: waits (cancellably) on the state's condition variable,
 // then brings the link up and signals the start's event, unless a

@@ -157,7 +157,12 @@ TEST_F(MakeDirectory, PathThatDoesNotFitIsRefusedAndReported) {
     EXPECT_EQ(host.PressF7(), 0);
     EXPECT_EQ(vbdevice::CallCount(vbdevice::Operation::CeCreateDirectory), 0u);
 
-    EXPECT_EQ(MakeSilently(std::string(257, 'k')), 1) << "\\ + 257 + NUL = 259 fits";
+    // The longest that fits: \ + 200 + \ + 56 + NUL = 259 (names on the
+    // disk that holds the device's storage stay below its own limit).
+    std::string parent(200, 'p');
+    MakeDeviceDir("\\" + parent);
+    EXPECT_EQ(MakeSilently(parent + "\\" + std::string(56, 'k')), 1);
+    EXPECT_TRUE(DeviceEntryExists("\\" + parent + "\\" + std::string(56, 'k')));
 }
 
 }  // namespace
