@@ -14,10 +14,22 @@
 
 namespace {
 
-// Windows reserves the program's default stack (1 MiB) for every thread and
-// treats the requested size as the first commit only, so a tiny request
-// still gives a thread room to run. The same floor stands in for that here.
+// On Windows the requested size is only the first commit: every thread
+// reserves the program's default stack. The same here: a request below the
+// default thread stack (and at least 1 MiB) is raised to it. glibc also
+// carves thread-local storage out of the stack, and sanitizer runtimes make
+// that large, so a small stack would not even hold C++ code.
 constexpr std::size_t kMinimumThreadStack = 1024 * 1024;
+
+std::size_t DefaultThreadStack() {
+    pthread_attr_t defaults;
+    std::size_t size = 0;
+    if (pthread_getattr_default_np(&defaults) == 0) {
+        pthread_attr_getstacksize(&defaults, &size);
+        pthread_attr_destroy(&defaults);
+    }
+    return size > kMinimumThreadStack ? size : kMinimumThreadStack;
+}
 
 struct ThreadStart {
     void(__cdecl* start)(void*);
@@ -33,7 +45,8 @@ void* RunThread(void* raw) {
 
 std::size_t StackSizeFor(unsigned requested) {
     std::size_t size = requested;
-    if (size < kMinimumThreadStack) size = kMinimumThreadStack;
+    static const std::size_t minimum = DefaultThreadStack();
+    if (size < minimum) size = minimum;
     if (size < static_cast<std::size_t>(PTHREAD_STACK_MIN)) size = PTHREAD_STACK_MIN;
     long page = sysconf(_SC_PAGESIZE);
     std::size_t pageSize = page > 0 ? static_cast<std::size_t>(page) : 4096;
