@@ -92,6 +92,16 @@ TEST_F(RegistryStoreTest, StoreIsARegistryExportWithEveryValue) {
     EXPECT_TRUE(has("\"Text\"=\"say \\\"hi\\\"\""));
 }
 
+TEST_F(RegistryStoreTest, ReadingWritesNothing) {
+    HKEY key = nullptr;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, OpenKey("Far\\Plugins", KEY_QUERY_VALUE, &key));
+    LONG result = 0;
+    ReadDword(KeyPath("Far"), "Value", &result);
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, result);
+    struct stat status {};
+    EXPECT_NE(0, stat(storePath_.c_str(), &status)) << "the store was created by reading";
+}
+
 TEST_F(RegistryStoreTest, KeyKeepsTheCaseItWasFirstWrittenIn) {
     HKEY key = CreateKey("MixedCase");
     RegCloseKey(key);

@@ -1,5 +1,6 @@
 // _beginthread: the thread runs its function with its argument, is a
 // thread of its own, and has stack enough even when asked for very little.
+#include <cerrno>
 #include <cstring>
 
 #include <gtest/gtest.h>
@@ -58,5 +59,13 @@ INSTANTIATE_TEST_SUITE_P(StackSizes, BeginThreadTest,
                          ::testing::Values(StackCase{1024, 256 * 1024},               // the copy worker's request
                                            StackCase{0, 256 * 1024},                  // the default
                                            StackCase{16 * 1024 * 1024, 12 * 1024 * 1024}));  // above the default
+
+#ifndef _WIN32
+TEST(BeginThreadFailureTest, NoFunctionGivesMinusOneAndEinval) {
+    errno = 0;
+    EXPECT_EQ(static_cast<uintptr_t>(-1), _beginthread(nullptr, 0, nullptr));
+    EXPECT_EQ(EINVAL, errno);
+}
+#endif
 
 }  // namespace
