@@ -4,8 +4,20 @@
 #include <string>
 
 #include "host.h"
+#ifndef _WIN32
+#include "vbplatform_testing.h"
+#endif
 
 namespace {
+
+// Text of the module is in the OEM code page; the terminal wants UTF-8.
+std::string Shown(const std::string& oem) {
+#ifndef _WIN32
+    return vbplatform::OemToUtf8(oem);
+#else
+    return oem;
+#endif
+}
 
 const char* ItemTypeName(int type) {
     switch (type) {
@@ -28,7 +40,24 @@ void PrintDialog(const vbhost::DialogCall& dialog) {
         const FarDialogItem& item = dialog.itemsIn[i];
         bool checkable = item.Type == DI_CHECKBOX || item.Type == DI_RADIOBUTTON;
         std::printf("    %2zu %-6s (%2d,%2d) %s\"%s\"\n", i, ItemTypeName(item.Type), item.X1, item.Y1,
-                    checkable ? (item.Selected ? "[x] " : "[ ] ") : "", item.Data);
+                    checkable ? (item.Selected ? "[x] " : "[ ] ") : "", Shown(item.Data).c_str());
+    }
+}
+
+void PrintMessage(const vbhost::MessageCall& call) {
+    std::printf("  message:");
+    for (const std::string& item : call.items) std::printf(" [%s]", Shown(item).c_str());
+    std::printf("\n");
+}
+
+void PrintPanel(vbhost::Host& host) {
+    vbhost::Host::Panel& panel = host.Active();
+    std::printf("  panel \"%s\" (current directory %s), %zu items, cursor on %s\n", panel.title.c_str(),
+                panel.curDir.c_str(), panel.items.size(), host.CurrentName().c_str());
+    for (const PluginPanelItem& item : panel.items) {
+        bool directory = item.FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+        std::printf("    %-32s %s\n", Shown(item.FindData.cFileName).c_str(),
+                    directory ? "<dir>" : std::to_string(item.FindData.nFileSizeLow).c_str());
     }
 }
 
@@ -36,7 +65,7 @@ void PrintDialog(const vbhost::DialogCall& dialog) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: vbsession <module file>\n");
+        std::fprintf(stderr, "usage: vbsession <module file> [local folder [items to enter...]]\n");
         return 2;
     }
     vbhost::HostOptions options;
@@ -66,9 +95,42 @@ int main(int argc, char** argv) {
     for (const vbhost::DialogCall& dialog : host.Dialogs()) PrintDialog(dialog);
     std::printf("  result %d\n", configured);
 
-    std::printf("OpenPlugin(disks menu): %s\n",
-                host.Module().OpenPlugin(OPEN_DISKMENU, 0) == INVALID_HANDLE_VALUE
-                    ? "no panel yet (the device panel is not built yet)"
-                    : "a panel");
+    const char* local = argc > 2 ? argv[2] : ".";
+    host.SetLocalPanel(0, local);
+    host.SetLocalPanel(1, local);
+    host.SetActivePanel(0);
+    host.ClearRecords();
+    std::printf("Alt+F1, the device: ");
+    host.Script().AnswerMessage(0);  // a failure box, should the link not come up
+    if (!host.OpenFromDiskMenu()) {
+        std::printf("no panel\n");
+        for (const vbhost::MessageCall& call : host.Messages()) PrintMessage(call);
+        return 1;
+    }
+    std::printf("the panel is open\n");
+    for (const vbhost::MessageCall& call : host.Messages()) PrintMessage(call);
+    PrintPanel(host);
+
+    for (int i = 3; i < argc; ++i) {
+        std::string name = argv[i];
+        if (!host.SetCursor(name)) {
+            std::printf("Enter on %s: no such item\n", name.c_str());
+            continue;
+        }
+        std::printf("Enter on %s\n", name.c_str());
+        host.PressEnter();
+        PrintPanel(host);
+    }
+
+    std::printf("F7, \"Made by the session\"\n");
+    host.Script().OnDialog([](vbhost::RunningDialog& dialog) {
+        dialog.SetText(2, "Made by the session");
+        dialog.PressDefault();
+    });
+    std::printf("  MakeDirectory: %d\n", host.PressF7());
+    PrintPanel(host);
+
+    std::printf("Closing the panel\n");
+    host.ClosePluginPanel();
     return 0;
 }
