@@ -7,9 +7,8 @@ using namespace vbdevice;
 
 namespace {
 
-// The RAPIINIT record has its published size only; other values are refused.
-// The record's own size: 12 bytes on the 32-bit build, larger where
-// pointers are.
+// The record's own size, other sizes are refused: 12 bytes on the 32-bit
+// build, larger where pointers are.
 constexpr DWORD kRapiInitSize = sizeof(RAPIINIT);
 
 // A delayed start: waits (cancellably) on the state's condition variable,

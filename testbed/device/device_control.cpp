@@ -64,8 +64,11 @@ void Reset() {
     state.connectionModel = ConnectionModel{};
     state.linkModel = LinkModel{};
     CloseAllHandlesLocked(state);
-    for (const void* buffer : state.buffers) std::free(const_cast<void*>(buffer));
+    for (const auto& buffer : state.buffers) std::free(const_cast<void*>(buffer.first));
     state.buffers.clear();
+    std::free(state.spareBuffer);
+    state.spareBuffer = nullptr;
+    state.spareBufferSize = 0;
     state.calls.fill(0);
     ClearFaultsLocked(state);
     OpenGateLocked(state);

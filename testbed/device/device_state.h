@@ -67,7 +67,11 @@ struct State {
     std::map<std::uintptr_t, std::unique_ptr<OpenedFile>> files;
     std::set<std::uintptr_t> processHandles;
     std::uintptr_t nextHandle = 0x1000;
-    std::set<const void*> buffers;
+    std::map<const void*, std::size_t> buffers;  // CeFindAllFiles arrays out, by size in bytes
+    // The last large array released, kept for the next listing: a fresh one
+    // of tens of megabytes costs more in page faults than the disk read.
+    void* spareBuffer = nullptr;
+    std::size_t spareBufferSize = 0;
 
     std::array<std::uint64_t, kOperationCount> calls{};
 

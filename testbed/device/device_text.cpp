@@ -135,10 +135,16 @@ bool IsWellFormedUtf16(const DeviceString& text) {
 
 std::string ToUtf8(const DeviceString& text) {
     std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    ToUtf8(text.data(), text.size(), &out);
+    return out;
+}
+
+void ToUtf8(const WCHAR* text, std::size_t length, std::string* result) {
+    std::string& out = *result;
+    out.clear();
+    for (std::size_t i = 0; i < length; ++i) {
         char32_t u = static_cast<char32_t>(text[i]) & 0xFFFFu;
-        if (IsHighSurrogate(u) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+        if (IsHighSurrogate(u) && i + 1 < length && IsLowSurrogate(text[i + 1])) {
             u = 0x10000 + ((u - 0xD800) << 10) + ((static_cast<char32_t>(text[i + 1]) & 0xFFFFu) - 0xDC00);
             ++i;
         } else if (IsHighSurrogate(u) || IsLowSurrogate(u)) {
@@ -146,12 +152,17 @@ std::string ToUtf8(const DeviceString& text) {
         }
         AppendUtf8(out, u);
     }
-    return out;
 }
 
 DeviceString FromUtf8(const char* text, std::size_t length) {
     DeviceString out;
-    out.reserve(length);
+    FromUtf8(text, length, &out);
+    return out;
+}
+
+void FromUtf8(const char* text, std::size_t length, DeviceString* result) {
+    DeviceString& out = *result;
+    out.clear();
     const auto* s = reinterpret_cast<const unsigned char*>(text);
     std::size_t i = 0;
     while (i < length) {
@@ -190,7 +201,6 @@ DeviceString FromUtf8(const char* text, std::size_t length) {
         AppendUtf16(out, cp);
         i += extra + 1;
     }
-    return out;
 }
 
 std::size_t BoundedLength(const WCHAR* text, std::size_t limit) {

@@ -26,6 +26,10 @@ bool HasWildcards(const DeviceString& name);
 bool IsWellFormedUtf16(const DeviceString& text);
 std::string ToUtf8(const DeviceString& text);
 DeviceString FromUtf8(const char* text, std::size_t length);
+// The same into a buffer of the caller's, replacing its contents (a loop
+// that reuses one buffer allocates nothing per item).
+void ToUtf8(const WCHAR* text, std::size_t length, std::string* out);
+void FromUtf8(const char* text, std::size_t length, DeviceString* out);
 inline DeviceString FromUtf8(const std::string& text) { return FromUtf8(text.data(), text.size()); }
 
 // Length of a NUL-terminated device string, scanning at most limit units

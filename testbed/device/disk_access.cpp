@@ -67,14 +67,17 @@ bool ReadDiskDirectory(const std::filesystem::path& directory, const DiskVisitor
     std::unique_ptr<DIR, DirCloser> dir(opendir(directory.c_str()));
     if (!dir) return false;
     int fd = dirfd(dir.get());
+    std::string utf8;
+    DeviceString name;
     while (struct dirent* item = readdir(dir.get())) {
         if (IsDotOrDotDot(item->d_name)) continue;
         struct stat st;
         if (fstatat(fd, item->d_name, &st, 0) != 0) continue;
         DiskEntry entry;
         FillFromStat(st, &entry);
-        std::string utf8(item->d_name);
-        visit(FromUtf8(utf8), utf8, entry);
+        utf8.assign(item->d_name);
+        FromUtf8(utf8.data(), utf8.size(), &name);
+        visit(name, utf8, entry);
     }
     return true;
 }
@@ -82,9 +85,11 @@ bool ReadDiskDirectory(const std::filesystem::path& directory, const DiskVisitor
 bool ReadDiskNames(const std::filesystem::path& directory, const DiskNameVisitor& visit) {
     std::unique_ptr<DIR, DirCloser> dir(opendir(directory.c_str()));
     if (!dir) return false;
+    DeviceString name;
     while (struct dirent* item = readdir(dir.get())) {
         if (IsDotOrDotDot(item->d_name)) continue;
-        if (!visit(FromUtf8(item->d_name, std::char_traits<char>::length(item->d_name)))) break;
+        FromUtf8(item->d_name, std::char_traits<char>::length(item->d_name), &name);
+        if (!visit(name)) break;
     }
     return true;
 }
@@ -168,11 +173,14 @@ bool StatDiskEntry(const std::filesystem::path& path, DiskEntry* entry) {
 }
 
 bool ReadDiskDirectory(const std::filesystem::path& directory, const DiskVisitor& visit) {
+    DeviceString name;
+    std::string utf8;
     return FindAll(directory, [&](const WIN32_FIND_DATAW& data) {
         DiskEntry entry;
         FillFromFindData(data, &entry);
-        DeviceString name(data.cFileName);
-        visit(name, ToUtf8(name), entry);
+        name.assign(data.cFileName);
+        ToUtf8(name.data(), name.size(), &utf8);
+        visit(name, utf8, entry);
         return true;
     });
 }

@@ -27,7 +27,8 @@ bool StatDiskEntry(const std::filesystem::path& path, DiskEntry* entry);
 // Calls the visitor for every entry of the directory but "." and "..", with
 // its name in UTF-16 and its UTF-8 form as on the disk (on Windows: converted).
 // Entries that vanish during the read or cannot be examined are left out.
-// False when the directory cannot be read.
+// The visitor's arguments live only for its call. False when the directory
+// cannot be read.
 using DiskVisitor = std::function<void(const DeviceString& name, const std::string& utf8Name,
                                        const DiskEntry& entry)>;
 bool ReadDiskDirectory(const std::filesystem::path& directory, const DiskVisitor& visit);

@@ -17,7 +17,7 @@ protected:
     HRESULT Start(vbdevice::ConnectionModel model, RAPIINIT* init) {
         vbdevice::SetConnectionModel(model);
         *init = RAPIINIT{};
-        init->cbSize = 12;
+        init->cbSize = sizeof(RAPIINIT);
         return CeRapiInitEx(init);
     }
 };

@@ -58,7 +58,7 @@ void DeviceTest::TearDown() {
 void DeviceTest::Connect() {
     vbdevice::SetConnectionModel({vbdevice::ConnectMode::Immediate, 0});
     RAPIINIT init{};
-    init.cbSize = 12;
+    init.cbSize = sizeof(RAPIINIT);
     ASSERT_EQ(CeRapiInitEx(&init), S_OK);
     ASSERT_EQ(init.hrRapiInit, S_OK);
     ASSERT_TRUE(vbdevice::IsLinkUp());

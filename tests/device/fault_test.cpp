@@ -221,7 +221,7 @@ TEST_F(FaultTest, TheEnvironmentSetsStorageAndConnection) {
     EXPECT_TRUE(std::filesystem::is_directory(other));
     CeRapiUninit();
     RAPIINIT init{};
-    init.cbSize = 12;
+    init.cbSize = sizeof(RAPIINIT);
     ASSERT_EQ(CeRapiInitEx(&init), S_OK);
     EXPECT_EQ(WaitForSingleObject(init.heRapiInit, 0), WAIT_TIMEOUT);
     EXPECT_FALSE(vbdevice::IsLinkUp());

@@ -230,6 +230,16 @@ TEST_F(FindAllFilesTest, ManyEntriesInOneRequest) {
         }
     }
     EXPECT_EQ(hidden, 1u);
+
+    // Asked again for names only (the released array of megabytes may be
+    // used again): nothing of the earlier listing shows through.
+    listing = Find(VB_WTEXT("\\many\\*.*"), FAF_NAME);
+    ASSERT_EQ(listing.entries.size(), static_cast<std::size_t>(kEntries));
+    std::size_t filled = 0;
+    for (const CE_FIND_DATA& entry : listing.entries) {
+        if (entry.dwFileAttributes != 0 || entry.ftLastWriteTime.dwHighDateTime != 0) ++filled;
+    }
+    EXPECT_EQ(filled, 0u);
 }
 
 }  // namespace
