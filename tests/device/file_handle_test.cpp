@@ -85,10 +85,10 @@ TEST_F(FileHandleTest, RefusalsByPlace) {
 }
 
 TEST_F(FileHandleTest, ReadOnlyAndInRomFilesRefuseWriting) {
-    for (DWORD attribute : {FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_INROM}) {
+    for (DWORD attribute : {DWORD{FILE_ATTRIBUTE_READONLY}, DWORD{FILE_ATTRIBUTE_INROM}}) {
         MakeFile("\\locked", "kept");
         ASSERT_TRUE(vbdevice::SetEntryAttributes(VB_WTEXT("\\locked"), attribute));
-        for (DWORD disposition : {OPEN_EXISTING, OPEN_ALWAYS, CREATE_ALWAYS, TRUNCATE_EXISTING}) {
+        for (DWORD disposition : {DWORD{OPEN_EXISTING}, DWORD{OPEN_ALWAYS}, DWORD{CREATE_ALWAYS}, DWORD{TRUNCATE_EXISTING}}) {
             EXPECT_TRUE(Matches(TookHandle(Open("\\locked", GENERIC_WRITE, 0, disposition)),
                                 FailsWith(ERROR_ACCESS_DENIED)))
                 << "attribute " << attribute << ", disposition " << disposition;
