@@ -243,7 +243,7 @@ struct OpenPluginInfo {
     int StartSortOrder;
     const KeyBarTitles* KeyBar;
     const char* ShortcutData;
-    long Reserved;
+    LONG_PTR Reserved;
 };
 
 struct PluginInfo {
@@ -260,8 +260,10 @@ struct PluginInfo {
     DWORD Reserved;
 };
 
-// Host callbacks. Every one is __stdcall except sprintf and sscanf.
-typedef long(WINAPI* FARWINDOWPROC)(HANDLE hDlg, int Msg, int Param1, long Param2);
+// Host callbacks. Every one is __stdcall except sprintf and sscanf. The
+// dialog messages' second parameter is pointer-sized (a long on the 32-bit
+// host), since it carries addresses.
+typedef LONG_PTR(WINAPI* FARWINDOWPROC)(HANDLE hDlg, int Msg, int Param1, LONG_PTR Param2);
 
 typedef int(WINAPI* FARAPIMENU)(int PluginNumber, int X, int Y, int MaxHeight, DWORD Flags,
                                 const char* Title, const char* Bottom, const char* HelpTopic,
@@ -272,7 +274,7 @@ typedef int(WINAPI* FARAPIDIALOG)(int PluginNumber, int X1, int Y1, int X2, int 
 typedef int(WINAPI* FARAPIDIALOGEX)(int PluginNumber, int X1, int Y1, int X2, int Y2,
                                     const char* HelpTopic, FarDialogItem* Item,
                                     int ItemsNumber, DWORD Reserved, DWORD Flags,
-                                    FARWINDOWPROC DlgProc, long Param);
+                                    FARWINDOWPROC DlgProc, LONG_PTR Param);
 typedef int(WINAPI* FARAPIMESSAGE)(int PluginNumber, DWORD Flags, const char* HelpTopic,
                                    const char* const* Items, int ItemsNumber,
                                    int ButtonsNumber);
@@ -285,8 +287,8 @@ typedef int(WINAPI* FARAPIGETDIRLIST)(const char* Dir, PluginPanelItem** pPanelI
 typedef int(WINAPI* FARAPIGETPLUGINDIRLIST)(int PluginNumber, HANDLE hPlugin, const char* Dir,
                                             PluginPanelItem** pPanelItem, int* pItemsNumber);
 typedef void(WINAPI* FARAPIFREEDIRLIST)(const PluginPanelItem* PanelItem);
-typedef long(WINAPI* FARAPISENDDLGMESSAGE)(HANDLE hDlg, int Msg, int Param1, long Param2);
-typedef long(WINAPI* FARAPIDEFDLGPROC)(HANDLE hDlg, int Msg, int Param1, long Param2);
+typedef LONG_PTR(WINAPI* FARAPISENDDLGMESSAGE)(HANDLE hDlg, int Msg, int Param1, LONG_PTR Param2);
+typedef LONG_PTR(WINAPI* FARAPIDEFDLGPROC)(HANDLE hDlg, int Msg, int Param1, LONG_PTR Param2);
 // Services the module never calls: kept as untyped slots so the layout holds.
 typedef void(WINAPI* FARAPIUNUSED)(void);
 

@@ -25,16 +25,16 @@ int HostDialog(int width, int height, const char* helpTopic, FarDialogItem* item
 }
 
 int HostDialogEx(int width, int height, const char* helpTopic, FarDialogItem* items,
-                 int itemsNumber, FARWINDOWPROC proc, long param) {
+                 int itemsNumber, FARWINDOWPROC proc, LONG_PTR param) {
     return HostServices.Info.DialogEx(HostServices.Info.ModuleNumber, -1, -1, width, height,
                                       helpTopic, items, itemsNumber, 0, 0, proc, param);
 }
 
-long HostSendDlgMessage(HANDLE dialog, int msg, int param1, long param2) {
+LONG_PTR HostSendDlgMessage(HANDLE dialog, int msg, int param1, LONG_PTR param2) {
     return HostServices.Info.SendDlgMessage(dialog, msg, param1, param2);
 }
 
-long HostDefDlgProc(HANDLE dialog, int msg, int param1, long param2) {
+LONG_PTR HostDefDlgProc(HANDLE dialog, int msg, int param1, LONG_PTR param2) {
     return HostServices.Info.DefDlgProc(dialog, msg, param1, param2);
 }
 

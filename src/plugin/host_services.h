@@ -24,9 +24,9 @@ int HostMessage(DWORD flags, const char* helpTopic, const char* const* items, in
                 int buttonsNumber);
 int HostDialog(int width, int height, const char* helpTopic, FarDialogItem* items, int itemsNumber);
 int HostDialogEx(int width, int height, const char* helpTopic, FarDialogItem* items,
-                 int itemsNumber, FARWINDOWPROC proc, long param);
-long HostSendDlgMessage(HANDLE dialog, int msg, int param1, long param2);
-long HostDefDlgProc(HANDLE dialog, int msg, int param1, long param2);
+                 int itemsNumber, FARWINDOWPROC proc, LONG_PTR param);
+LONG_PTR HostSendDlgMessage(HANDLE dialog, int msg, int param1, LONG_PTR param2);
+LONG_PTR HostDefDlgProc(HANDLE dialog, int msg, int param1, LONG_PTR param2);
 int HostControl(HANDLE panel, int command, void* param);
 HANDLE HostSaveScreen();
 void HostRestoreScreen(HANDLE screen);

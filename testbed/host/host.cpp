@@ -48,16 +48,16 @@ static int WINAPI Dialog(int, int x1, int y1, int x2, int y2, const char* helpTo
 
 static int WINAPI DialogEx(int, int x1, int y1, int x2, int y2, const char* helpTopic,
                            FarDialogItem* items, int count, DWORD, DWORD flags,
-                           FARWINDOWPROC proc, long param) {
+                           FARWINDOWPROC proc, LONG_PTR param) {
     return CurrentHost("DialogEx").RunDialog(x1, y1, x2, y2, helpTopic, items, count, flags, proc,
                                              param, true);
 }
 
-static long WINAPI SendDlgMessage(HANDLE dialog, int msg, int param1, long param2) {
+static LONG_PTR WINAPI SendDlgMessage(HANDLE dialog, int msg, int param1, LONG_PTR param2) {
     return CurrentHost("SendDlgMessage").SendDlgMessage(dialog, msg, param1, param2);
 }
 
-static long WINAPI DefDlgProc(HANDLE dialog, int msg, int param1, long param2) {
+static LONG_PTR WINAPI DefDlgProc(HANDLE dialog, int msg, int param1, LONG_PTR param2) {
     return CurrentHost("DefDlgProc").DefDlgProc(dialog, msg, param1, param2);
 }
 
@@ -344,7 +344,7 @@ int Host::ShowMessage(DWORD flags, const char* helpTopic, const char* const* ite
 }
 
 int Host::RunDialog(int x1, int y1, int x2, int y2, const char* helpTopic, FarDialogItem* items,
-                    int count, DWORD flags, FARWINDOWPROC proc, long param, bool extended) {
+                    int count, DWORD flags, FARWINDOWPROC proc, LONG_PTR param, bool extended) {
     Count(extended ? Service::DialogEx : Service::Dialog);
     DialogCall* call;
     {
@@ -384,7 +384,7 @@ static std::shared_ptr<RunningDialog> FindLiveDialog(HANDLE handle) {
     return found == g_liveDialogs.end() ? nullptr : found->second;
 }
 
-long Host::SendDlgMessage(HANDLE handle, int msg, int param1, long param2) {
+LONG_PTR Host::SendDlgMessage(HANDLE handle, int msg, int param1, LONG_PTR param2) {
     Count(Service::SendDlgMessage);
     std::shared_ptr<RunningDialog> dialog = FindLiveDialog(handle);
     if (!dialog) {
@@ -394,7 +394,7 @@ long Host::SendDlgMessage(HANDLE handle, int msg, int param1, long param2) {
     return dialog->Send(msg, param1, param2);
 }
 
-long Host::DefDlgProc(HANDLE handle, int msg, int param1, long param2) {
+LONG_PTR Host::DefDlgProc(HANDLE handle, int msg, int param1, LONG_PTR param2) {
     std::shared_ptr<RunningDialog> dialog = FindLiveDialog(handle);
     if (!dialog) {
         ReportViolation("DefDlgProc for a dialog that is not open");

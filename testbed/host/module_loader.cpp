@@ -76,13 +76,12 @@ bool LoadedModule::Load(const std::string& path) {
     return true;
 }
 
+// The module stays mapped: the host unloads plug-ins only when it exits, and
+// a copy worker may still be running its last instructions in the module
+// when the copy has ended. Every host loads its own copy of the module file,
+// so a later host never meets an earlier one's state.
 void LoadedModule::Unload() {
     if (!handle_) return;
-#ifdef _WIN32
-    FreeLibrary(static_cast<HMODULE>(handle_));
-#else
-    dlclose(handle_);
-#endif
     handle_ = nullptr;
     exports_ = ModuleExports();
 }

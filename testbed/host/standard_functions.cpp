@@ -144,6 +144,8 @@ VB_UNUSED_SERVICE(Keys)
 VB_UNUSED_SERVICE(Files)
 #undef VB_UNUSED_SERVICE
 
+// The table is 2-byte packed like the host's: its slots are assigned one by
+// one, never through pointers to them, which could be misaligned.
 void FillStandardFunctions(FarStandardFunctions& fsf) {
     std::memset(&fsf, 0, sizeof fsf);
     fsf.StructSize = sizeof fsf;
@@ -156,26 +158,21 @@ void FillStandardFunctions(FarStandardFunctions& fsf) {
     fsf.qsort = Unused_qsort;
     fsf.bsearch = Unused_bsearch;
     fsf.qsortex = Unused_qsortex;
-    for (FARAPIUNUSED* slot : {&fsf.LIsLower, &fsf.LIsUpper, &fsf.LIsAlpha, &fsf.LIsAlphanum,
-                               &fsf.LUpper, &fsf.LLower, &fsf.LUpperBuf, &fsf.LLowerBuf,
-                               &fsf.LStrupr, &fsf.LStrlwr})
-        *slot = Unused_LCase;
+    fsf.LIsLower = fsf.LIsUpper = fsf.LIsAlpha = fsf.LIsAlphanum = Unused_LCase;
+    fsf.LUpper = fsf.LLower = fsf.LUpperBuf = fsf.LLowerBuf = Unused_LCase;
+    fsf.LStrupr = fsf.LStrlwr = Unused_LCase;
     fsf.LStricmp = HostLStricmp;
     fsf.LStrnicmp = Unused_LStrnicmp;
-    for (FARAPIUNUSED* slot : {&fsf.Unquote, &fsf.ExpandEnvironmentStr, &fsf.LTrim, &fsf.RTrim,
-                               &fsf.Trim, &fsf.TruncStr, &fsf.QuoteSpaceOnly, &fsf.PointToName,
-                               &fsf.GetPathRoot, &fsf.XLat})
-        *slot = Unused_Strings;
+    fsf.Unquote = fsf.ExpandEnvironmentStr = fsf.LTrim = fsf.RTrim = fsf.Trim = Unused_Strings;
+    fsf.TruncStr = fsf.QuoteSpaceOnly = fsf.PointToName = fsf.GetPathRoot = Unused_Strings;
+    fsf.XLat = Unused_Strings;
     fsf.TruncPathStr = HostTruncPathStr;
     fsf.AddEndSlash = HostAddEndSlash;
-    fsf.CopyToClipboard = Unused_Clipboard;
-    fsf.PasteFromClipboard = Unused_Clipboard;
-    for (FARAPIUNUSED* slot : {&fsf.FarKeyToName, &fsf.FarNameToKey, &fsf.FarInputRecordToKey})
-        *slot = Unused_Keys;
-    for (FARAPIUNUSED* slot : {&fsf.GetFileOwner, &fsf.GetNumberOfLinks, &fsf.FarRecursiveSearch,
-                               &fsf.MkTemp, &fsf.DeleteBuffer, &fsf.ProcessName, &fsf.MkLink,
-                               &fsf.ConvertNameToReal, &fsf.GetReparsePointInfo})
-        *slot = Unused_Files;
+    fsf.CopyToClipboard = fsf.PasteFromClipboard = Unused_Clipboard;
+    fsf.FarKeyToName = fsf.FarNameToKey = fsf.FarInputRecordToKey = Unused_Keys;
+    fsf.GetFileOwner = fsf.GetNumberOfLinks = fsf.FarRecursiveSearch = Unused_Files;
+    fsf.MkTemp = fsf.DeleteBuffer = fsf.ProcessName = fsf.MkLink = Unused_Files;
+    fsf.ConvertNameToReal = fsf.GetReparsePointInfo = Unused_Files;
 }
 
 }  // namespace vbhost

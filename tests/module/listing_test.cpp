@@ -42,15 +42,15 @@ TEST_F(Listing, CarriesAttributesTimesAndSizes) {
 
     const PluginPanelItem* file = host.FindItem("data.bin");
     ASSERT_NE(file, nullptr);
-    EXPECT_EQ(file->FindData.dwFileAttributes, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_EQ(vbdevice::FileTimeTicks(file->FindData.ftCreationTime), 130000000000000000ull);
-    EXPECT_EQ(vbdevice::FileTimeTicks(file->FindData.ftLastAccessTime), 130000000000000123ull);
-    EXPECT_EQ(vbdevice::FileTimeTicks(file->FindData.ftLastWriteTime), 130000000000004567ull);
-    EXPECT_EQ(file->FindData.nFileSizeLow, 5000u);
-    EXPECT_EQ(file->FindData.nFileSizeHigh, 0u);
+    EXPECT_EQ(static_cast<DWORD>(file->FindData.dwFileAttributes), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(vbdevice::FileTimeTicks(FILETIME(file->FindData.ftCreationTime)), 130000000000000000ull);
+    EXPECT_EQ(vbdevice::FileTimeTicks(FILETIME(file->FindData.ftLastAccessTime)), 130000000000000123ull);
+    EXPECT_EQ(vbdevice::FileTimeTicks(FILETIME(file->FindData.ftLastWriteTime)), 130000000000004567ull);
+    EXPECT_EQ(static_cast<DWORD>(file->FindData.nFileSizeLow), 5000u);
+    EXPECT_EQ(static_cast<DWORD>(file->FindData.nFileSizeHigh), 0u);
     const PluginPanelItem* card = host.FindItem("Storage Card");
     ASSERT_NE(card, nullptr);
-    EXPECT_EQ(card->FindData.dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_TEMPORARY);
+    EXPECT_EQ(static_cast<DWORD>(card->FindData.dwFileAttributes), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_TEMPORARY);
 }
 
 TEST_F(Listing, CharactersTheCodePageLacksBecomeTheDefaultCharacter) {

@@ -120,15 +120,6 @@ TEST_F(Startup, ConfigureRefusesEveryEntryButTheFirst) {
     EXPECT_TRUE(host.Messages().empty());
 }
 
-TEST_F(Startup, SilentDeleteIsRefused) {
-    vbhost::Host& host = StartHost();
-    PluginPanelItem item;
-    std::memset(&item, 0, sizeof item);
-    std::strcpy(item.FindData.cFileName, "file.txt");
-    EXPECT_EQ(host.Module().DeleteFiles(INVALID_HANDLE_VALUE, &item, 1, OPM_SILENT), 0);
-    EXPECT_TRUE(host.Messages().empty());
-}
-
 // Rewrites the installed English language file with `keep` of its messages,
 // message `longNumber` (if any) replaced by a long text.
 void RewriteLanguageFile(vbhost::Host& host, size_t keep, int longNumber = -1,
