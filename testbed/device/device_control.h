@@ -19,9 +19,19 @@
 // - A path not starting with a backslash is ERROR_INVALID_NAME; an empty
 //   path is ERROR_PATH_NOT_FOUND; "." and ".." are invalid names (the device
 //   has no relative paths).
-// - CeRapiInitEx writes hrRapiInit only before it returns, never later: the
-//   delayed start reports S_OK at once and signals the event when the delay
-//   has passed, so an abandoned caller's record is never written to.
+// - CeRapiInitEx takes cbSize == sizeof(RAPIINIT) (12 on the 32-bit build).
+//   It writes hrRapiInit only before it returns, never later: the delayed
+//   start reports S_OK at once and signals the event when the delay has
+//   passed, so an abandoned caller's record is never written to; a start
+//   that never signals leaves hrRapiInit as it was.
+// - CeRemoveDirectory of a file fails with ERROR_DIRECTORY (267), as Win32.
+// - CeFindAllFiles filters: FAF_ATTRIB_NO_HIDDEN leaves out hidden entries,
+//   FAF_FOLDERS_ONLY files, FAF_NO_HIDDEN_SYS_ROMMODULES ROM modules that
+//   are hidden or system, FAF_ATTRIB_CHILDREN all but directories that hold
+//   entries.
+// - The storage folder's root holds the device's metadata file,
+//   ".vbdevice-metadata", which the device neither lists nor lets anyone
+//   open (ERROR_ACCESS_DENIED).
 #pragma once
 
 #include <cstdint>

@@ -94,21 +94,46 @@ bool ReadDiskNames(const std::filesystem::path& directory, const DiskNameVisitor
     return true;
 }
 
+// Whether a name of the disk may equal the wanted one without regard to
+// case. The device's case pairs have UTF-8 forms of the same length, so the
+// length sorts out most names at no cost; ASCII is compared in place, and
+// only names with other characters are converted.
+bool MayMatch(const char* candidate, std::size_t length, const std::string& wanted,
+              const DeviceString& wantedName, DeviceString* scratch) {
+    if (length != wanted.size()) return false;
+    for (std::size_t i = 0; i < length; ++i) {
+        auto a = static_cast<unsigned char>(candidate[i]);
+        auto b = static_cast<unsigned char>(wanted[i]);
+        if (a >= 0x80 || b >= 0x80) {
+            FromUtf8(candidate, length, scratch);
+            return EqualNoCase(*scratch, wantedName);
+        }
+        if (a != b && FoldCase(a) != FoldCase(b)) return false;
+    }
+    return true;
+}
+
 bool FindNameOnDisk(const std::filesystem::path& directory, const DeviceString& name,
                     DeviceString* actual) {
+    const std::string wanted = ToUtf8(name);
     struct stat st;
-    if (stat((directory / DiskName(name)).c_str(), &st) == 0) {
+    if (stat((directory / wanted).c_str(), &st) == 0) {
         *actual = name;
         return true;
     }
+    std::unique_ptr<DIR, DirCloser> dir(opendir(directory.c_str()));
+    if (!dir) return false;
     bool found = false;
-    ReadDiskNames(directory, [&](const DeviceString& candidate) {
-        if (EqualNoCase(candidate, name) && (!found || CompareNames(candidate, *actual) < 0)) {
+    DeviceString candidate;
+    while (struct dirent* item = readdir(dir.get())) {
+        std::size_t length = std::char_traits<char>::length(item->d_name);
+        if (!MayMatch(item->d_name, length, wanted, name, &candidate)) continue;
+        FromUtf8(item->d_name, length, &candidate);
+        if (!found || CompareNames(candidate, *actual) < 0) {
             *actual = candidate;
             found = true;
         }
-        return true;
-    });
+    }
     return found;
 }
 
