@@ -4,6 +4,9 @@
 
 #include "device/connection.h"
 #include "farplugin.h"
+#include "operations/delete_items.h"
+#include "operations/download.h"
+#include "operations/upload.h"
 #include "panel/listing.h"
 #include "panel/make_directory.h"
 #include "panel/panel_instance.h"
@@ -63,14 +66,20 @@ VB_EXPORT int WINAPI MakeDirectory(HANDLE hPlugin, char* Name, int OpMode) {
     return MakeDirectory(PanelOf(hPlugin), Name, OpMode);
 }
 
-VB_EXPORT int WINAPI DeleteFiles(HANDLE, PluginPanelItem*, int, int OpMode) {
-    if (OpMode & OPM_SILENT) return 0;
-    return 0;
+VB_EXPORT int WINAPI DeleteFiles(HANDLE hPlugin, PluginPanelItem* PanelItem, int ItemsNumber,
+                                 int OpMode) {
+    return DeleteFiles(PanelOf(hPlugin), PanelItem, ItemsNumber, OpMode);
 }
 
-VB_EXPORT int WINAPI GetFiles(HANDLE, PluginPanelItem*, int, int, char*, int) { return 0; }
+VB_EXPORT int WINAPI GetFiles(HANDLE hPlugin, PluginPanelItem* PanelItem, int ItemsNumber, int Move,
+                              char* DestPath, int OpMode) {
+    return GetFiles(PanelOf(hPlugin), PanelItem, ItemsNumber, Move, DestPath, OpMode);
+}
 
-VB_EXPORT int WINAPI PutFiles(HANDLE, PluginPanelItem*, int, int, int) { return 0; }
+VB_EXPORT int WINAPI PutFiles(HANDLE hPlugin, PluginPanelItem* PanelItem, int ItemsNumber, int Move,
+                              int OpMode) {
+    return PutFiles(PanelOf(hPlugin), PanelItem, ItemsNumber, Move, OpMode);
+}
 
 VB_EXPORT int WINAPI ProcessKey(HANDLE hPlugin, int Key, unsigned int ControlState) {
     return ProcessKey(PanelOf(hPlugin), Key, ControlState);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -86,9 +87,9 @@ public:
     int ShowMessage(DWORD flags, const char* helpTopic, const char* const* items, int count,
                     int buttons);
     int RunDialog(int x1, int y1, int x2, int y2, const char* helpTopic, FarDialogItem* items,
-                  int count, DWORD flags, FARWINDOWPROC proc, long param, bool extended);
-    long SendDlgMessage(HANDLE dialog, int msg, int param1, long param2);
-    long DefDlgProc(HANDLE dialog, int msg, int param1, long param2);
+                  int count, DWORD flags, FARWINDOWPROC proc, LONG_PTR param, bool extended);
+    LONG_PTR SendDlgMessage(HANDLE dialog, int msg, int param1, LONG_PTR param2);
+    LONG_PTR DefDlgProc(HANDLE dialog, int msg, int param1, LONG_PTR param2);
     HANDLE SaveScreen();
     void RestoreScreen(HANDLE screen);
 
@@ -135,6 +136,32 @@ public:
     void PressEnter();
     // F7: MakeDirectory; returns its result.
     int PressF7();
+    // F5 (copy) or F6 (move). From the plug-in panel: GetFiles into the
+    // other panel's folder; from a local panel: PutFiles onto the plug-in
+    // panel in the other one. Returns the module's result, -1 when the
+    // module was not asked.
+    int PressCopy(bool move);
+    // Shift+F5 / Shift+F6 on the plug-in panel: GetFiles with the current
+    // item only, the selection left as it was.
+    int PressShiftCopy(bool move);
+    // F8 on the plug-in panel: DeleteFiles of the selection or the current
+    // item. Returns the module's result, -1 when the module was not asked.
+    int PressF8();
+
+    // What the host ran after Enter on a plug-in file: the first file the
+    // module left in the temporary folder, by its name there.
+    struct RunFile {
+        std::string name;
+        std::string content;
+    };
+    std::vector<RunFile> FilesRun() const;
+    // The items of the last GetFiles, PutFiles or DeleteFiles as the module
+    // left them, and the DestPath of the last GetFiles.
+    const std::vector<PluginPanelItem>& LastItems() const { return lastItems_; }
+    const std::string& LastDestPath() const { return lastDestPath_; }
+    // Alters every list that GetPluginDirList and GetDirList hand out, as a
+    // faulty host might; null for none.
+    void SetDirListFilter(std::function<void(std::vector<PluginPanelItem>&)> filter);
     // Reads the plug-in panel afresh, as after every user action.
     void ReadPluginPanel(int index, bool keepSelection);
 
@@ -164,6 +191,23 @@ private:
     void DescribePlugin(Panel& panel);
     void ClearSelectionOf(int index);
     bool ListPluginLevel(HANDLE plugin, const std::string& prefix, std::vector<PluginPanelItem>& out);
+    // The items of an operation on a panel: the selection with PPIF_SELECTED
+    // set on each, or the current item; their indexes in the panel.
+    std::vector<PluginPanelItem> OperationItems(int index, bool currentOnly, std::vector<int>& positions);
+    // After an operation: deselect what the module cleared, or everything.
+    void ApplySelectionResult(int index, const std::vector<PluginPanelItem>& items,
+                              const std::vector<int>& positions, bool clearAll);
+    int CallGetFiles(int index, std::vector<PluginPanelItem>& items, int move, char* destPath, int opMode);
+    int CopyFromPlugin(bool move);
+    int CopyToPlugin(bool move);
+    void RunPluginFile(const PluginPanelItem& item);
+    PluginPanelItem* HandOutList(std::vector<PluginPanelItem>& list);
+
+    std::vector<PluginPanelItem> lastItems_;
+    std::string lastDestPath_;
+    std::vector<RunFile> filesRun_;
+    std::function<void(std::vector<PluginPanelItem>&)> dirListFilter_;
+    int hostScreens_ = 0;  // the host's own saves around an operation
 
     Panel panels_[2];
     int active_ = 0;

@@ -2,6 +2,10 @@
 // and the user's actions, as the host performs them.
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
 
 #include "host.h"
 #include "local_folder.h"
@@ -9,6 +13,8 @@
 #include "violations.h"
 
 namespace vbhost {
+
+namespace fs = std::filesystem;
 
 static PluginPanelItem MakeItem(const FAR_FIND_DATA& data) {
     PluginPanelItem item;
@@ -242,7 +248,7 @@ void Host::PressEnter() {
         return;
     }
     if (!IsDirectory(item)) {
-        ReportViolation("Enter on a file is not served by this host yet");
+        RunPluginFile(item);
         return;
     }
     std::string left = LocalPathName(panel.curDir);
@@ -270,7 +276,9 @@ int Host::PressF7() {
         return 0;
     }
     char name[260] = "";
+    ++hostScreens_;
     int result = module_.Exports().MakeDirectory(panel.handle, name, 0);
+    --hostScreens_;
     if (panel.closeRequested) {
         FinishPendingClose(active_);
         return result;
@@ -401,10 +409,17 @@ bool Host::ListPluginLevel(HANDLE plugin, const std::string& prefix, std::vector
     return ok;
 }
 
-static PluginPanelItem* HandOutList(const std::vector<PluginPanelItem>& list) {
+PluginPanelItem* Host::HandOutList(std::vector<PluginPanelItem>& list) {
+    if (dirListFilter_) dirListFilter_(list);
     PluginPanelItem* array = new PluginPanelItem[list.empty() ? 1 : list.size()];
     std::copy(list.begin(), list.end(), array);
+    std::lock_guard<std::mutex> hold(lock_);
+    dirLists_.insert(array);
     return array;
+}
+
+void Host::SetDirListFilter(std::function<void(std::vector<PluginPanelItem>&)> filter) {
+    dirListFilter_ = std::move(filter);
 }
 
 int Host::GetPluginDirList(HANDLE plugin, const char* dir, PluginPanelItem** items, int* count) {
@@ -429,8 +444,6 @@ int Host::GetPluginDirList(HANDLE plugin, const char* dir, PluginPanelItem** ite
     }
     *items = HandOutList(list);
     *count = static_cast<int>(list.size());
-    std::lock_guard<std::mutex> hold(lock_);
-    dirLists_.insert(*items);
     return TRUE;
 }
 
@@ -462,8 +475,6 @@ int Host::GetDirList(const char* dir, PluginPanelItem** items, int* count) {
     WalkLocalFolder(absolute, LocalPathName(absolute) + "\\", list);
     *items = HandOutList(list);
     *count = static_cast<int>(list.size());
-    std::lock_guard<std::mutex> hold(lock_);
-    dirLists_.insert(*items);
     return TRUE;
 }
 
@@ -482,5 +493,223 @@ int Host::OpenDirLists() const {
     std::lock_guard<std::mutex> hold(lock_);
     return static_cast<int>(dirLists_.size());
 }
+
+// ---- Copy, move, delete and Enter on a file ---------------------------------
+
+std::vector<PluginPanelItem> Host::OperationItems(int index, bool currentOnly, std::vector<int>& positions) {
+    Panel& panel = panels_[index];
+    std::vector<PluginPanelItem> items;
+    positions.clear();
+    if (!currentOnly) {
+        for (size_t i = 0; i < panel.items.size(); ++i) {
+            if (!(panel.items[i].Flags & PPIF_SELECTED)) continue;
+            items.push_back(panel.items[i]);
+            items.back().Flags |= PPIF_SELECTED;
+            positions.push_back(static_cast<int>(i));
+        }
+    }
+    if (items.empty() && panel.current >= 0 && panel.current < static_cast<int>(panel.items.size())) {
+        const PluginPanelItem& current = panel.items[panel.current];
+        if (std::strcmp(current.FindData.cFileName, "..") != 0) {
+            items.push_back(current);
+            positions.push_back(panel.current);
+        }
+    }
+    return items;
+}
+
+void Host::ApplySelectionResult(int index, const std::vector<PluginPanelItem>& items,
+                                const std::vector<int>& positions, bool clearAll) {
+    Panel& panel = panels_[index];
+    if (clearAll) {
+        ClearSelectionOf(index);
+        return;
+    }
+    for (size_t i = 0; i < items.size(); ++i) {
+        int at = positions[i];
+        if (at < static_cast<int>(panel.items.size()) && !(items[i].Flags & PPIF_SELECTED))
+            panel.items[at].Flags &= ~PPIF_SELECTED;
+    }
+}
+
+// The module gets an array of the host's own, freed when the call returns,
+// so that a module keeping or overrunning it is caught.
+static std::unique_ptr<PluginPanelItem[]> HostCopy(const std::vector<PluginPanelItem>& items) {
+    std::unique_ptr<PluginPanelItem[]> array(new PluginPanelItem[items.empty() ? 1 : items.size()]);
+    std::copy(items.begin(), items.end(), array.get());
+    return array;
+}
+
+int Host::CallGetFiles(int index, std::vector<PluginPanelItem>& items, int move, char* destPath, int opMode) {
+    std::unique_ptr<PluginPanelItem[]> array = HostCopy(items);
+    ++hostScreens_;
+    int result = module_.Exports().GetFiles(panels_[index].handle, array.get(), static_cast<int>(items.size()),
+                                            move, destPath, opMode);
+    --hostScreens_;
+    std::copy(array.get(), array.get() + items.size(), items.begin());
+    lastItems_ = items;
+    lastDestPath_ = destPath;
+    return result;
+}
+
+// The other panel's folder as the host hands it over: without a trailing
+// separator, except at a root.
+static void FillDestPath(char (&destPath)[260], const std::string& dir) {
+    std::string path = dir;
+    while (path.size() > 1 && (path.back() == '/' || path.back() == '\\') &&
+           !(path.size() == 3 && path[1] == ':'))
+        path.pop_back();
+    std::memset(destPath, 0, sizeof destPath);
+    std::strncpy(destPath, path.c_str(), sizeof destPath - 1);
+}
+
+int Host::CopyFromPlugin(bool move) {
+    int index = active_;
+    Panel& panel = panels_[index];
+    Panel& other = panels_[1 - index];
+    if (other.plugin) {
+        ReportViolation("F5 between two plug-in panels is not served by this host");
+        return -1;
+    }
+    std::vector<int> positions;
+    std::vector<PluginPanelItem> items = OperationItems(index, false, positions);
+    if (items.empty()) return -1;
+    char destPath[260];
+    FillDestPath(destPath, other.dir);
+    int result = CallGetFiles(index, items, move ? 1 : 0, destPath, 0);
+    ApplySelectionResult(index, items, positions, result == 1);
+    if (!panel.closeRequested) ReadPluginPanel(index, true);
+    ReadPluginPanel(1 - index, true);
+    FinishPendingClose(index);
+    return result;
+}
+
+// The host sets the process's current directory to the local panel's folder
+// and passes bare names; the directory is put back afterwards so that the
+// tests' own relative paths keep their meaning.
+int Host::CopyToPlugin(bool move) {
+    int index = active_;
+    int target = 1 - index;
+    Panel& local = panels_[index];
+    if (!panels_[target].plugin) {
+        ReportViolation("F5 between two local panels is not served by this host");
+        return -1;
+    }
+    std::vector<int> positions;
+    std::vector<PluginPanelItem> items = OperationItems(index, false, positions);
+    if (items.empty()) return -1;
+    char previous[4096] = "";
+    GetCurrentDirectoryA(sizeof previous, previous);
+    SetCurrentDirectoryA(local.dir.c_str());
+    std::unique_ptr<PluginPanelItem[]> array = HostCopy(items);
+    ++hostScreens_;
+    int result = module_.Exports().PutFiles(panels_[target].handle, array.get(), static_cast<int>(items.size()),
+                                            move ? 1 : 0, 0);
+    --hostScreens_;
+    SetCurrentDirectoryA(previous);
+    std::copy(array.get(), array.get() + items.size(), items.begin());
+    lastItems_ = items;
+    ApplySelectionResult(index, items, positions, result == 1 || result == 2);
+    ReadPluginPanel(index, true);
+    if (!panels_[target].closeRequested) ReadPluginPanel(target, true);
+    FinishPendingClose(target);
+    return result;
+}
+
+int Host::PressCopy(bool move) {
+    Panel& panel = Active();
+    if (!panel.plugin) return CopyToPlugin(move);
+    if (module_.Exports().ProcessKey(panel.handle, move ? VK_F6 : VK_F5, 0)) {
+        ReadPluginPanel(active_, true);
+        return -1;
+    }
+    return CopyFromPlugin(move);
+}
+
+int Host::PressShiftCopy(bool move) {
+    int index = active_;
+    Panel& panel = panels_[index];
+    if (!panel.plugin) {
+        ReportViolation("Shift+F5 on a local panel is not served by this host");
+        return -1;
+    }
+    if (module_.Exports().ProcessKey(panel.handle, move ? VK_F6 : VK_F5, PKF_SHIFT)) {
+        ReadPluginPanel(index, true);
+        return -1;
+    }
+    Panel& other = panels_[1 - index];
+    std::vector<int> positions;
+    std::vector<PluginPanelItem> items = OperationItems(index, true, positions);
+    if (items.empty()) return -1;
+    char destPath[260];
+    FillDestPath(destPath, other.plugin ? other.curDir : other.dir);
+    int result = CallGetFiles(index, items, move ? 1 : 0, destPath, 0);
+    if (!panel.closeRequested) ReadPluginPanel(index, true);
+    ReadPluginPanel(1 - index, true);
+    FinishPendingClose(index);
+    return result;
+}
+
+int Host::PressF8() {
+    int index = active_;
+    Panel& panel = panels_[index];
+    if (!panel.plugin) {
+        ReportViolation("F8 on a local panel is not served by this host");
+        return -1;
+    }
+    if (module_.Exports().ProcessKey(panel.handle, VK_F8, 0)) {
+        ReadPluginPanel(index, true);
+        return -1;
+    }
+    std::vector<int> positions;
+    std::vector<PluginPanelItem> items = OperationItems(index, false, positions);
+    if (items.empty()) return -1;
+    std::unique_ptr<PluginPanelItem[]> array = HostCopy(items);
+    ++hostScreens_;
+    int result = module_.Exports().DeleteFiles(panel.handle, array.get(), static_cast<int>(items.size()), 0);
+    --hostScreens_;
+    std::copy(array.get(), array.get() + items.size(), items.begin());
+    lastItems_ = items;
+    ApplySelectionResult(index, items, positions, false);
+    if (!panel.closeRequested) ReadPluginPanel(index, true);
+    ReadPluginPanel(1 - index, true);
+    FinishPendingClose(index);
+    return result;
+}
+
+// The first regular file below a folder, by sorted path.
+static bool FirstFileIn(const fs::path& folder, fs::path& found) {
+    std::vector<fs::path> files;
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+        if (it->is_regular_file(error)) files.push_back(it->path());
+    if (files.empty()) return false;
+    std::sort(files.begin(), files.end());
+    found = files.front();
+    return true;
+}
+
+void Host::RunPluginFile(const PluginPanelItem& item) {
+    static unsigned runs = 0;
+    fs::path folder = fs::path(workFolder_) / ("run-" + std::to_string(runs++));
+    std::error_code error;
+    fs::remove_all(folder, error);
+    fs::create_directories(folder, error);
+    char destPath[260];
+    FillDestPath(destPath, folder.string());
+    std::vector<PluginPanelItem> items{item};
+    int result = CallGetFiles(active_, items, 0, destPath, OPM_SILENT | OPM_VIEW);
+    fs::path file;
+    if (result == 1 && FirstFileIn(folder, file)) {
+        std::ifstream in(file, std::ios::binary);
+        std::stringstream content;
+        content << in.rdbuf();
+        filesRun_.push_back({fs::relative(file, folder).generic_string(), content.str()});
+    }
+    fs::remove_all(folder, error);
+    FinishPendingClose(active_);
+}
+
+std::vector<Host::RunFile> Host::FilesRun() const { return filesRun_; }
 
 }  // namespace vbhost

@@ -22,7 +22,7 @@ static void CopyText(char (&data)[512], const char* text, size_t length) {
 }
 
 RunningDialog::RunningDialog(DialogCall& call, FarDialogItem* moduleItems, FARWINDOWPROC proc,
-                             long param)
+                             LONG_PTR param)
     : call_(call),
       moduleItems_(moduleItems),
       items_(call.itemsIn),
@@ -40,12 +40,12 @@ int RunningDialog::Selected(int index) const {
     return items_.at(index).Selected;
 }
 
-long RunningDialog::CallProc(int msg, int param1, long param2) {
+LONG_PTR RunningDialog::CallProc(int msg, int param1, LONG_PTR param2) {
     if (proc_) return proc_(reinterpret_cast<HANDLE>(this), msg, param1, param2);
     return DefaultProc(msg, param1, param2);
 }
 
-long RunningDialog::DefaultProc(int msg, int, long) {
+LONG_PTR RunningDialog::DefaultProc(int msg, int, LONG_PTR) {
     switch (msg) {
         case DN_CLOSE: return TRUE;
         case DN_BTNCLICK: return FALSE;
@@ -58,10 +58,10 @@ void RunningDialog::Open() {
     CallProc(DN_INITDIALOG, 0, data_);
 }
 
-long RunningDialog::Send(int msg, int param1, long param2) {
+LONG_PTR RunningDialog::Send(int msg, int param1, LONG_PTR param2) {
     std::lock_guard<std::recursive_mutex> hold(lock_);
     ++sent_[msg];
-    long result = 0;
+    LONG_PTR result = 0;
     switch (msg) {
         case DM_CLOSE:
             RequestClose(param1);
@@ -83,7 +83,7 @@ long RunningDialog::Send(int msg, int param1, long param2) {
             while (length < limit && data->PtrData[length]) ++length;
             CopyText(items_[param1].Data, data->PtrData, length);
             textsSet_.emplace_back(param1, items_[param1].Data);
-            result = static_cast<long>(length);
+            result = static_cast<LONG_PTR>(length);
             break;
         }
         case DM_GETTEXT: {
@@ -96,7 +96,7 @@ long RunningDialog::Send(int msg, int param1, long param2) {
                 std::memcpy(data->PtrData, items_[param1].Data, length);
                 data->PtrData[length] = 0;
             }
-            result = static_cast<long>(length);
+            result = static_cast<LONG_PTR>(length);
             break;
         }
         case DM_ENABLE:
@@ -283,6 +283,10 @@ void ScriptedUi::AnswerMessage(int button) {
 void ScriptedUi::OnDialog(DialogHandler handler) {
     std::lock_guard<std::mutex> hold(lock_);
     dialogs_.push_back(std::move(handler));
+}
+
+void ScriptedUi::LetDialogsRun(int count) {
+    for (int i = 0; i < count; ++i) OnDialog([](RunningDialog&) {});
 }
 
 size_t ScriptedUi::PendingMessageAnswers() const {

@@ -52,7 +52,7 @@ struct DialogCall {
 // SendDlgMessage.
 class RunningDialog {
 public:
-    RunningDialog(DialogCall& call, FarDialogItem* moduleItems, FARWINDOWPROC proc, long param);
+    RunningDialog(DialogCall& call, FarDialogItem* moduleItems, FARWINDOWPROC proc, LONG_PTR param);
 
     const DialogCall& Call() const { return call_; }
     int ItemCount() const { return static_cast<int>(items_.size()); }
@@ -77,14 +77,14 @@ public:
     std::vector<std::pair<int, std::string>> TextsSet() const;
 
     // Host side.
-    long Send(int msg, int param1, long param2);  // SendDlgMessage
-    long DefaultProc(int msg, int param1, long param2);
+    LONG_PTR Send(int msg, int param1, LONG_PTR param2);  // SendDlgMessage
+    LONG_PTR DefaultProc(int msg, int param1, LONG_PTR param2);
     void Open();                                  // DN_INITDIALOG
     void RunToClose(unsigned timeoutMs);          // after the UI: wait for a close
     void WriteBack();
 
 private:
-    long CallProc(int msg, int param1, long param2);
+    LONG_PTR CallProc(int msg, int param1, LONG_PTR param2);
     void RequestClose(int exitCode);
     bool ServePendingClose();  // host thread, lock held
     void CloseWith(int result);
@@ -93,7 +93,7 @@ private:
     FarDialogItem* moduleItems_;
     std::vector<FarDialogItem> items_;
     FARWINDOWPROC proc_;
-    long data_;
+    LONG_PTR data_;
     std::thread::id hostThread_;
 
     mutable std::recursive_mutex lock_;
@@ -127,6 +127,9 @@ public:
     void OnMessage(MessageHandler handler);
     void AnswerMessage(int button);
     void OnDialog(DialogHandler handler);
+    // Lets the next `count` dialogs run untouched (a progress dialog closes
+    // itself when its copy ends).
+    void LetDialogsRun(int count = 1);
     size_t PendingMessageAnswers() const;
     size_t PendingDialogHandlers() const;
     void Clear();
