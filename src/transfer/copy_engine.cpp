@@ -43,7 +43,7 @@ static bool Stopping(const CopyJob& job) { return job.Aborted.load() || job.Fail
 
 // Nothing is delivered when there is no dialog (an inline copy), or no longer
 // one.
-static void SendToDialog(CopyJob& job, int msg, long param) {
+static void SendToDialog(CopyJob& job, int msg, LONG_PTR param) {
     HANDLE dialog = job.DialogHandle.load();
     if (dialog) HostSendDlgMessage(dialog, msg, 0, param);
 }
@@ -85,7 +85,7 @@ static void CopyChunks(CopyJob& job, char* buffer, DWORD size, uint32_t total, u
     job.CopiedBytes = 0;
     job.TotalBytes = total;
     job.StartTick = GetTickCount();
-    SendToDialog(job, DM_COPYSTART, static_cast<long>(total));
+    SendToDialog(job, DM_COPYSTART, static_cast<LONG_PTR>(total));
     uint32_t copied = 0;
     do {
         DWORD got = 0;
@@ -105,7 +105,7 @@ static void CopyChunks(CopyJob& job, char* buffer, DWORD size, uint32_t total, u
             job.PauseRequested = 0;
         }
         if (Stopping(job)) return;
-        SendToDialog(job, DM_COPYPROGRESS, static_cast<long>(copied));
+        SendToDialog(job, DM_COPYPROGRESS, static_cast<LONG_PTR>(copied));
     } while (copied < total);
 }
 
@@ -150,7 +150,7 @@ static bool CopyComplete(const CopyJob& job) {
 // every other case the worker closes it with DM_COPYDONE as soon as it has
 // stopped: the last chunk is in, or the user chose to abandon the file.
 // Closing it earlier would leave the worker sending to a dialog that is gone.
-static long AnswerCloseRequest(CopyJob& job) {
+static LONG_PTR AnswerCloseRequest(CopyJob& job) {
     if (!job.DialogHandle.load()) return TRUE;
     if (CopyComplete(job) || Stopping(job)) return FALSE;
     job.PauseRequested = 1;
@@ -164,16 +164,15 @@ static long AnswerCloseRequest(CopyJob& job) {
 }
 
 static CopyJob* JobOf(HANDLE hDlg) {
-    long data = HostSendDlgMessage(hDlg, DM_GETDLGDATA, 0, 0);
-    return reinterpret_cast<CopyJob*>(static_cast<intptr_t>(data));
+    return reinterpret_cast<CopyJob*>(HostSendDlgMessage(hDlg, DM_GETDLGDATA, 0, 0));
 }
 
 static void CloseDialog(HANDLE hDlg) { HostSendDlgMessage(hDlg, DM_CLOSE, -1, 0); }
 
-long WINAPI ProgressDialogProc(HANDLE hDlg, int Msg, int Param1, long Param2) {
+LONG_PTR WINAPI ProgressDialogProc(HANDLE hDlg, int Msg, int Param1, LONG_PTR Param2) {
     CopyJob* job = JobOf(hDlg);
     if (Msg == DN_INITDIALOG) {
-        job = reinterpret_cast<CopyJob*>(static_cast<intptr_t>(Param2));
+        job = reinterpret_cast<CopyJob*>(Param2);
         HostSendDlgMessage(hDlg, DM_SETDLGDATA, 0, Param2);
         job->DialogHandle = hDlg;
         GiveGoAhead(*job);
@@ -228,7 +227,7 @@ static void RunProgressDialog(CopyJob& job) {
     SetItemText(ProgressItems[ProgressTargetPath], job.TargetPath);
     HostDialogEx(ProgressDialogWidth, ProgressDialogHeight, nullptr, ProgressItems,
                  ProgressItemCount, ProgressDialogProc,
-                 static_cast<long>(reinterpret_cast<intptr_t>(&job)));
+                 reinterpret_cast<LONG_PTR>(&job));
 }
 
 static void CopyBehindDialog(CopyJob& job) {

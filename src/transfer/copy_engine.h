@@ -23,7 +23,7 @@ int CopyFileJob(PanelInstance& panel, CopyJob& job, int opMode);
 // The copy loop, on the worker thread or inline on the caller's.
 void CopyWorker(CopyJob& job);
 
-long WINAPI ProgressDialogProc(HANDLE hDlg, int Msg, int Param1, long Param2);
+LONG_PTR WINAPI ProgressDialogProc(HANDLE hDlg, int Msg, int Param1, LONG_PTR Param2);
 
 // Yes 0 (abandon this file), No 1 (go on), Cancel 2 (abandon the
 // operation), Esc -1.

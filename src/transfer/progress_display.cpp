@@ -115,7 +115,7 @@ static void SetDialogText(HANDLE hDlg, int item, char* text) {
     FarDialogItemData data;
     data.PtrLength = ProgressTextShown;
     data.PtrData = text;
-    HostSendDlgMessage(hDlg, DM_SETTEXT, item, static_cast<long>(reinterpret_cast<intptr_t>(&data)));
+    HostSendDlgMessage(hDlg, DM_SETTEXT, item, reinterpret_cast<LONG_PTR>(&data));
 }
 
 // The line is handed over whole; only message texts of absurd length need

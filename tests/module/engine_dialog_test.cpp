@@ -52,7 +52,7 @@ TEST_P(CloseRequests, LeaveClosingToTheWorker) {
     PrepareProgressTemplate(0);
     InitDialogItems(ProgressTemplate, ProgressItems, ProgressItemCount);
     HostDialogEx(ProgressDialogWidth, ProgressDialogHeight, nullptr, ProgressItems, ProgressItemCount,
-                 ProgressDialogProc, static_cast<long>(reinterpret_cast<intptr_t>(&job)));
+                 ProgressDialogProc, reinterpret_cast<LONG_PTR>(&job));
 
     EXPECT_TRUE(openAfterRequest);
     EXPECT_TRUE(closedAfterDone);
@@ -97,7 +97,7 @@ TEST_F(ProgressProcedure, NoSecondQuestionOnceTheFileIsAbandoned) {
     PrepareProgressTemplate(1);
     InitDialogItems(ProgressTemplate, ProgressItems, ProgressItemCount);
     HostDialogEx(ProgressDialogWidth, ProgressDialogHeight, nullptr, ProgressItems, ProgressItemCount,
-                 ProgressDialogProc, static_cast<long>(reinterpret_cast<intptr_t>(&job)));
+                 ProgressDialogProc, reinterpret_cast<LONG_PTR>(&job));
     EXPECT_EQ(Host().Messages().size(), 1u);
     EXPECT_EQ(job.Aborted.load(), 1);
     EXPECT_EQ(Host().Dialogs().at(0).TextIn(0), Text(MUploadTitle));
@@ -122,7 +122,7 @@ TEST_F(ProgressProcedure, ProgressIsDrawnOnlyOnceTheTotalIsKnown) {
     PrepareProgressTemplate(0);
     InitDialogItems(ProgressTemplate, ProgressItems, ProgressItemCount);
     HostDialogEx(ProgressDialogWidth, ProgressDialogHeight, nullptr, ProgressItems, ProgressItemCount,
-                 ProgressDialogProc, static_cast<long>(reinterpret_cast<intptr_t>(&job)));
+                 ProgressDialogProc, reinterpret_cast<LONG_PTR>(&job));
     EXPECT_EQ(textsBefore, 0u);
     EXPECT_EQ(textsAfter, 5u);
     const vbhost::DialogCall call = Host().Dialogs().at(0);

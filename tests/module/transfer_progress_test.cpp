@@ -144,7 +144,7 @@ struct TextSet {
 std::vector<TextSet> g_textsSet;
 std::map<int, std::string> g_messages;
 
-long WINAPI RecordingSendDlgMessage(HANDLE, int msg, int param1, long param2) {
+LONG_PTR WINAPI RecordingSendDlgMessage(HANDLE, int msg, int param1, LONG_PTR param2) {
     if (msg == DM_SETTEXT) {
         const FarDialogItemData* data = reinterpret_cast<const FarDialogItemData*>(param2);
         g_textsSet.push_back({param1, data->PtrLength, data->PtrData});
