@@ -26,16 +26,28 @@ vb_ensure_packages() {
 }
 
 VB_BUILD_PACKAGES=(cmake make g++ libgtest-dev googletest g++-mingw-w64-i686 binutils-mingw-w64-i686)
+# Wine runs the 64-bit Windows build of the suite.
+VB_WINE_PACKAGES=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64)
 
-# vb_build <folder> [cmake options...]
+# vb_build <folder> [cmake options...] [--target <target>]
 vb_build() {
     local folder=$1
     shift
-    cmake -S "$VB_ROOT" -B "$folder" "$@" >"$folder.configure.log" 2>&1 || {
+    local options=() targets=()
+    while [ $# -gt 0 ]; do
+        if [ "$1" = "--target" ]; then
+            targets+=(--target "$2")
+            shift 2
+        else
+            options+=("$1")
+            shift
+        fi
+    done
+    cmake -S "$VB_ROOT" -B "$folder" "${options[@]}" >"$folder.configure.log" 2>&1 || {
         cat "$folder.configure.log"
         return 1
     }
-    cmake --build "$folder" -j "$VB_JOBS"
+    cmake --build "$folder" -j "$VB_JOBS" "${targets[@]}"
 }
 
 vb_build_native() { mkdir -p "$VB_ROOT/build"; vb_build "$VB_ROOT/build/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"; }
