@@ -12,6 +12,9 @@ InitDialogItem ProgressTemplate[ProgressItemCount];
 FarDialogItem ProgressItems[ProgressItemCount];
 
 static const char NoText[] = "";
+// What each item that the display changes shows now: every DM_SETTEXT makes
+// the host redraw, so a redraw hands over only the texts that changed.
+static char ShownTexts[ProgressItemCount][ProgressTextShown + 1];
 static const char ZeroDuration[] = "00:00:00";
 static const DWORD SeparatorFlags = DIF_SEPARATOR | DIF_BOXCOLOR;
 
@@ -36,6 +39,13 @@ void PrepareProgressTemplate(int upload) {
         {DI_BUTTON, 0, 10, 0, 0, 0, 0, DIF_CENTERGROUP, 0, MCancel},
     };
     memcpy(ProgressTemplate, items, sizeof items);
+    for (int item = 0; item < ProgressItemCount; ++item) {
+        uintptr_t data = ProgressTemplate[item].Data;
+        const char* text = data < 2000 ? NoText : reinterpret_cast<const char*>(data);
+        size_t length = strnlen(text, ProgressTextShown);
+        memcpy(ShownTexts[item], text, length);
+        ShownTexts[item][length] = 0;
+    }
 }
 
 static uint64_t PowerOfTen(int exponent) {
@@ -112,6 +122,11 @@ size_t ComposeStatisticsLine(char* buffer, size_t size, uint32_t total, uint32_t
 // Every text goes with the same length, the bar's and its terminator's: the
 // host shows at most that much of it, so nothing reaches the frame.
 static void SetDialogText(HANDLE hDlg, int item, char* text) {
+    char* shown = ShownTexts[item];
+    if (strncmp(shown, text, ProgressTextShown) == 0) return;
+    size_t length = strnlen(text, ProgressTextShown);
+    memcpy(shown, text, length);
+    shown[length] = 0;
     FarDialogItemData data;
     data.PtrLength = ProgressTextShown;
     data.PtrData = text;

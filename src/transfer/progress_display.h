@@ -39,7 +39,8 @@ enum : unsigned char { BarEmptyCell = 176, BarFullCell = 219 };
 extern InitDialogItem ProgressTemplate[ProgressItemCount];
 extern FarDialogItem ProgressItems[ProgressItemCount];
 
-// Fills the template; its title is the upload or the download title.
+// Fills the template, whose title is the upload or the download title, and
+// takes its texts as the ones shown when the next dialog opens.
 void PrepareProgressTemplate(int upload);
 
 // Writes `value` into `buffer` (width + 1 bytes) as exactly `width`
@@ -72,5 +73,6 @@ size_t ComposeStatisticsLine(char* buffer, size_t size, uint32_t total, uint32_t
                              const char* bytesText, const char* speedUnit);
 
 // Redraws the bar, the statistics line and the time fields of dialog hDlg
-// from the job's counters. TotalBytes must not be 0.
+// from the job's counters, handing over the texts that changed since the
+// last redraw (or since PrepareProgressTemplate). TotalBytes must not be 0.
 void UpdateProgress(HANDLE hDlg, const CopyJob& job);

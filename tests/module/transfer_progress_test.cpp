@@ -158,13 +158,14 @@ const char* WINAPI LongGetMsg(int, int number) {
     return found->second.c_str();
 }
 
-TEST(UpdateProgress, SetsEveryFieldWithTheShownLengthAndTheWholeLine) {
+TEST(UpdateProgress, SetsChangedFieldsWithTheShownLengthAndTheWholeLine) {
     std::memset(&HostServices, 0, sizeof HostServices);
     vbhost::FillStandardFunctions(HostServices.FSF);
     HostServices.Info.GetMsg = LongGetMsg;
     HostServices.Info.SendDlgMessage = RecordingSendDlgMessage;
     g_messages = {{MProgressOf, std::string(300, 'o')}, {MProgressBytes, "bytes"}, {MSpeedUnit, "KB/s"}};
     g_textsSet.clear();
+    PrepareProgressTemplate(0);
 
     CopyJob job;
     job.TotalBytes = 100 * MiB;
@@ -188,6 +189,24 @@ TEST(UpdateProgress, SetsEveryFieldWithTheShownLengthAndTheWholeLine) {
     EXPECT_EQ(g_textsSet[2].text, "01:17:34");
     EXPECT_EQ(g_textsSet[3].text, "01:02:03");
     EXPECT_EQ(g_textsSet[4].text, "00:15:30");
+
+    // Only what changed is handed over again: each text makes the host redraw.
+    g_textsSet.clear();
+    UpdateProgress(reinterpret_cast<HANDLE>(&job), job);
+    EXPECT_TRUE(g_textsSet.empty());
+    job.CopiedBytes = 90 * MiB;
+    UpdateProgress(reinterpret_cast<HANDLE>(&job), job);
+    ASSERT_EQ(g_textsSet.size(), 4u);
+    EXPECT_EQ(g_textsSet[0].item, ProgressBar);
+    EXPECT_EQ(g_textsSet[1].item, ProgressStatistics);
+    EXPECT_EQ(g_textsSet[2].text, "01:08:57");
+    EXPECT_EQ(g_textsSet[3].text, "00:06:53");
+
+    // A new dialog starts from the template's texts.
+    PrepareProgressTemplate(0);
+    g_textsSet.clear();
+    UpdateProgress(reinterpret_cast<HANDLE>(&job), job);
+    EXPECT_EQ(g_textsSet.size(), 5u);
 }
 
 }  // namespace
