@@ -1,6 +1,11 @@
 // The seven settings: what the registry holds, what the module takes in, and
 // what the configuration dialog shows and writes back.
+#include <fstream>
 #include <string>
+
+#ifndef _WIN32
+#include "vbplatform_testing.h"
+#endif
 
 #include "scenario.h"
 
@@ -195,6 +200,21 @@ INSTANTIATE_TEST_SUITE_P(Values, EnteredSettings,
                                            EnteredCase{"250", "99999", "1", "1", 100, 99999, 1, 1},
                                            EnteredCase{"1", "1", "0", "99", 1, 1, 0, 99},
                                            EnteredCase{"100", "4096", "5", "10", 100, 4096, 5, 10}));
+
+#ifndef _WIN32
+// The store keeps values in the order they were first written.
+TEST_F(Settings, WrittenInTheOrderOfTheirNames) {
+    vbhost::Host& host = StartHost();
+    RunConfig(host, CfgOk, [](vbhost::RunningDialog&) {}, 1);
+    std::ifstream store(vbplatform::RegistryPath());
+    std::string line;
+    std::vector<std::string> names;
+    while (std::getline(store, line))
+        if (line.size() > 1 && line[0] == '"') names.push_back(line.substr(1, line.find('"', 1) - 1));
+    EXPECT_EQ(names, (std::vector<std::string>{"AddToDisksMenu", "AddToPluginsMenu", "DisksMenuDigit",
+                                                "TimeWaitInit", "IsCopyKBytes", "CopyMemory", "CopyKBytes"}));
+}
+#endif
 
 TEST_F(Settings, IsCopyKBytesWrittenAsTheHostReportsIt) {
     StoreSetting("IsCopyKBytes", 7);
