@@ -5,6 +5,7 @@
 
 #include "device/error_box.h"
 #include "device/wide_text.h"
+#include "operations/copy_walk.h"
 #include "operations/delete_items.h"
 #include "operations/device_side.h"
 #include "operations/existing_target.h"
@@ -168,42 +169,14 @@ int DownloadFile(PanelInstance& panel, const FAR_FIND_DATA& findData, const char
 
 // A directory met in the walk: created below the destination. It counts as
 // copied when it is there afterwards, made now or before.
-static bool MakeLocalDirectory(const char* destPath, const char* name) {
+static bool MakeLocalDirectory(PanelInstance&, const char* name, const char* destPath) {
     if (!IsContainedName(name) || !JoinPath(PathScratch, sizeof PathScratch, destPath, name)) return false;
     CreateDirectoryA(PathScratch, nullptr);
     DWORD attributes = GetFileAttributesA(PathScratch);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Walks the items and copies them below destPath; false when the user
-// cancelled the whole operation.
-static bool DownloadItems(PanelInstance& panel, PluginPanelItem* items, int count, const char* destPath,
-                          int opMode, bool recordMove) {
-    ResetSelectionWalker(panel, count, 1);
-    PluginPanelItem* hostEnd = items + count;
-    bool completed = true;
-    while (PluginPanelItem* item = NextSelectedItem(panel, items)) {
-        PluginPanelItem* hostItem = item >= items && item < hostEnd ? item : nullptr;
-        int entry = recordMove ? AppendWalkEntry(MoveRecord, *item, hostItem) : -1;
-        bool copied;
-        if (item->FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            copied = MakeLocalDirectory(destPath, item->FindData.cFileName);
-        } else {
-            HANDLE screen = HostSaveScreen();
-            int result = DownloadFile(panel, item->FindData, destPath, opMode);
-            HostRestoreScreen(screen);
-            copied = result == FileCopied;
-            if (copied) item->Flags &= ~PPIF_SELECTED;
-            if (result == FileCancelAll) {
-                completed = false;
-                break;
-            }
-        }
-        if (entry >= 0 && copied) MoveRecord.Entries[entry].State = EntryDone;
-    }
-    ReleaseSelectionWalk();
-    return completed;
-}
+static const CopyDirection FromDevice = {1, MakeLocalDirectory, DownloadFile, nullptr};
 
 // Replaces destPath with the confirmed text; false when it does not fit.
 static bool TakeConfirmedText(char* destPath, const char* chosen) {
@@ -248,7 +221,7 @@ int GetFiles(PanelInstance& panel, PluginPanelItem* items, int count, int move, 
     CreateDirectoryA(destPath, nullptr);
     panel.OverwriteMode = 0;
     if (move) BeginMoveRecord();
-    bool completed = DownloadItems(panel, items, count, destPath, opMode, move != 0);
+    bool completed = CopyWalkedItems(panel, items, count, destPath, opMode, move != 0, FromDevice);
     if (move && completed)
         DeleteItems(panel, items, count, opMode | OPM_SILENT, DeleteUnselected | DeleteOnDevice);
     if (move) EndMoveRecord();

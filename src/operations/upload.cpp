@@ -5,6 +5,7 @@
 
 #include "device/error_box.h"
 #include "device/wide_text.h"
+#include "operations/copy_walk.h"
 #include "operations/delete_items.h"
 #include "operations/existing_target.h"
 #include "operations/operation_paths.h"
@@ -132,41 +133,26 @@ int UploadFile(PanelInstance& panel, const FAR_FIND_DATA& findData, int opMode) 
 
 // A directory met in the walk: created below the current device directory.
 // It counts as copied when it is there afterwards, made now or before.
-static bool MakeDeviceDirectory(const PanelInstance& panel, const char* name) {
+static bool MakeDeviceDirectory(PanelInstance& panel, const char* name, const char*) {
     if (!MakeDeviceTargetPath(panel, name)) return false;
     CeCreateDirectory(WidePathScratch, nullptr);
     DWORD attributes = CeGetFileAttributes(WidePathScratch);
     return attributes != 0xFFFFFFFFu && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// The upload's steps: the destination is always the panel's current device
+// directory.
+static int UploadWalkedFile(PanelInstance& panel, const FAR_FIND_DATA& findData, const char*, int opMode) {
+    return UploadFile(panel, findData, opMode);
+}
+
+static const CopyDirection ToDevice = {0, MakeDeviceDirectory, UploadWalkedFile, "Copied"};
+
 int PutFiles(PanelInstance& panel, PluginPanelItem* items, int count, int move, int opMode) {
     if (count < 1) return 1;
     panel.OverwriteMode = 0;
     if (move) BeginMoveRecord();
-    ResetSelectionWalker(panel, count, 0);
-    PluginPanelItem* hostEnd = items + count;
-    bool completed = true;
-    while (PluginPanelItem* item = NextSelectedItem(panel, items)) {
-        PluginPanelItem* hostItem = item >= items && item < hostEnd ? item : nullptr;
-        int entry = move ? AppendWalkEntry(MoveRecord, *item, hostItem) : -1;
-        bool copied;
-        if (item->FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            copied = MakeDeviceDirectory(panel, item->FindData.cFileName);
-        } else {
-            HANDLE screen = HostSaveScreen();
-            int result = UploadFile(panel, item->FindData, opMode);
-            HostRestoreScreen(screen);
-            OutputDebugStringA("Copied");
-            copied = result == FileCopied;
-            if (copied) item->Flags &= ~PPIF_SELECTED;
-            if (result == FileCancelAll) {
-                completed = false;
-                break;
-            }
-        }
-        if (entry >= 0 && copied) MoveRecord.Entries[entry].State = EntryDone;
-    }
-    ReleaseSelectionWalk();
+    bool completed = CopyWalkedItems(panel, items, count, nullptr, opMode, move != 0, ToDevice);
     if (move && completed) DeleteItems(panel, items, count, opMode | OPM_SILENT, DeleteUnselected);
     if (move) EndMoveRecord();
     return 1;
