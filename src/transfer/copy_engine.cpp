@@ -49,8 +49,10 @@ static void SendToDialog(CopyJob& job, int msg, LONG_PTR param) {
 }
 
 // Behind the dialog, the error box shows the error that the failed call left
-// on this thread: SendDlgMessage has the message handled before it returns.
+// on this thread: SendDlgMessage has the message handled on this thread
+// before it returns, and the error is kept aside until the box reads it.
 static void FailCopy(CopyJob& job) {
+    job.FailureError = GetLastError();
     job.Failed = 1;
     SendToDialog(job, DM_COPYERROR, 0);
 }
@@ -194,6 +196,7 @@ LONG_PTR WINAPI ProgressDialogProc(HANDLE hDlg, int Msg, int Param1, LONG_PTR Pa
             CloseDialog(hDlg);
             return TRUE;
         case DM_COPYERROR:
+            SetLastError(job->FailureError);
             ShowDeviceError(nullptr);
             return TRUE;
         default:

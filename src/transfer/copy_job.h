@@ -45,4 +45,9 @@ struct CopyJob {
     // Manual-reset, set by the worker as the last thing it does; the engine
     // waits on it before it touches the target or returns.
     HANDLE FinishedEvent = nullptr;
+    // The thread's error right after a read or write failed, set again
+    // before the error box reads it: the host's own work inside
+    // SendDlgMessage may change the thread's error meanwhile. Used on the
+    // worker's thread only.
+    DWORD FailureError = 0;
 };

@@ -41,6 +41,14 @@ static char* JoinToBaseDir(const char* name, const char* baseDir) {
 
 // ---- DeviceFile --------------------------------------------------------------
 
+// A failed RAPI call leaves its number in CeGetLastError (or CeRapiGetError);
+// whatever the library left in the thread's own error is not the device's,
+// and would be shown in its place.
+static BOOL DeviceResult(BOOL result) {
+    if (!result) SetLastError(0);
+    return result;
+}
+
 DeviceFile::DeviceFile(HANDLE handle, const WCHAR* name)
     : FileEndpoint(const_cast<WCHAR*>(name), 0, handle) {}
 
@@ -66,20 +74,20 @@ DeviceFile::DeviceFile(const char* name, int mode, const char* baseDir)
 BOOL DeviceFile::Delete() {
     Close();
     OutputDebugStringW(Path());
-    return CeDeleteFile(Path());
+    return DeviceResult(CeDeleteFile(Path()));
 }
 
-BOOL DeviceFile::RemoveDir() { return CeRemoveDirectory(Path()); }
+BOOL DeviceFile::RemoveDir() { return DeviceResult(CeRemoveDirectory(Path())); }
 
 int DeviceFile::IsDir() { return (CeGetFileAttributes(Path()) & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0; }
 
 BOOL DeviceFile::SetTimes(const FILETIME* creation, const FILETIME* lastAccess,
                           const FILETIME* lastWrite) {
-    return CeSetFileTime(Handle, creation, lastAccess, lastWrite);
+    return DeviceResult(CeSetFileTime(Handle, creation, lastAccess, lastWrite));
 }
 
 BOOL DeviceFile::GetTimes(FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite) {
-    return CeGetFileTime(Handle, creation, lastAccess, lastWrite);
+    return DeviceResult(CeGetFileTime(Handle, creation, lastAccess, lastWrite));
 }
 
 void DeviceFile::Close() {
@@ -90,11 +98,11 @@ void DeviceFile::Close() {
 }
 
 BOOL DeviceFile::Write(const void* buffer, DWORD count, DWORD* written) {
-    return CeWriteFile(Handle, buffer, count, written, nullptr);
+    return DeviceResult(CeWriteFile(Handle, buffer, count, written, nullptr));
 }
 
 BOOL DeviceFile::Read(void* buffer, DWORD count, DWORD* read) {
-    return CeReadFile(Handle, buffer, count, read, nullptr);
+    return DeviceResult(CeReadFile(Handle, buffer, count, read, nullptr));
 }
 
 DWORD DeviceFile::Size() { return CeGetFileSize(Handle, nullptr); }

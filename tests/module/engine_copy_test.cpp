@@ -56,7 +56,7 @@ TEST_P(Copies, EmptySourceRunsNoWorkerAndGetsTheSourceTimes) {
     EXPECT_TRUE(Host().Messages().empty());
     EXPECT_TRUE(TargetExists(*copy));
     EXPECT_EQ(TargetContent(*copy), "");
-    EXPECT_EQ(TargetTimes(*copy), SourceTimes);
+    ExpectSourceTimes(*copy);
     EXPECT_FALSE(copy->job.Failed.load() || copy->job.Aborted.load());
 }
 
@@ -67,7 +67,7 @@ TEST_P(Copies, BehindTheDialogCopiesEveryByteAndTheTimes) {
     EXPECT_EQ(Run(*copy), 1);
 
     EXPECT_EQ(TargetContent(*copy), copy->content);
-    EXPECT_EQ(TargetTimes(*copy), SourceTimes);
+    ExpectSourceTimes(*copy);
     EXPECT_FALSE(copy->job.Failed.load() || copy->job.Aborted.load() || copy->job.CancelAll.load());
     ASSERT_TRUE(seen.appeared);
     bool upload = GetParam() == Direction::Upload;
@@ -104,7 +104,7 @@ TEST_P(CopyModes, ChooseBetweenInlineAndTheDialog) {
     EXPECT_EQ(Run(*copy, c.opMode, c.overwriteMode), 1);
     EXPECT_EQ(Host().Dialogs().size(), c.dialog ? 1u : 0u);
     EXPECT_EQ(TargetContent(*copy), copy->content);
-    EXPECT_EQ(TargetTimes(*copy), SourceTimes);
+    ExpectSourceTimes(*copy);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, CopyModes,
@@ -130,7 +130,7 @@ TEST_F(Interruption, CloseAfterTheLastChunkClosesWithoutAsking) {
     EXPECT_EQ(Run(*copy), 1);
     EXPECT_TRUE(Host().Messages().empty());
     EXPECT_EQ(TargetContent(*copy), copy->content);
-    EXPECT_EQ(TargetTimes(*copy), SourceTimes);
+    ExpectSourceTimes(*copy);
 }
 
 struct AnswerCase {
@@ -189,7 +189,7 @@ TEST_P(AbortQuestion, DecidesTheFateOfTheFile) {
 #endif
     } else {
         EXPECT_EQ(TargetContent(*copy), copy->content);
-        EXPECT_EQ(TargetTimes(*copy), SourceTimes);
+        ExpectSourceTimes(*copy);
         EXPECT_EQ(seen.progress, static_cast<int>(FloorChunks(FileSize)));
         EXPECT_FALSE(Contains(trace, "Deleting partial file\n"));
     }
@@ -318,7 +318,7 @@ TEST_P(ShortTransfers, StillCopyEveryByte) {
     EXPECT_EQ(Run(*copy), 1);
     vbdevice::ClearFaults();
     EXPECT_EQ(TargetContent(*copy), copy->content);
-    EXPECT_EQ(TargetTimes(*copy), SourceTimes);
+    ExpectSourceTimes(*copy);
     EXPECT_FALSE(copy->job.Failed.load());
     EXPECT_TRUE(Host().Messages().empty());
 }
@@ -335,9 +335,8 @@ class TooLarge : public Failures, public ::testing::WithParamInterface<bool> {};
 // is refused before a byte is written, never cut to its low 32 bits.
 TEST_P(TooLarge, LocalSourceIsRefused) {
     bool silent = GetParam();
-    auto copy = Prepare(Direction::Upload, "x");
     // Sparse: takes no room on the disk.
-    fs::resize_file(copy->localPath, (uint64_t{1} << 32) + 10);
+    auto copy = Prepare(Direction::Upload, "x", (uint64_t{1} << 32) + 10);
     if (!silent) Host().Script().AnswerMessage(0);
     vbdevice::ResetCallCounts();
     Trace();

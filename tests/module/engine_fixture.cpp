@@ -83,6 +83,17 @@ static void WriteLocal(const std::string& path, const std::string& content) {
     out << content;
 }
 
+static std::vector<uint64_t> LocalTimes(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_NE(file, INVALID_HANDLE_VALUE);
+    FILETIME creation{}, access{}, write{};
+    EXPECT_TRUE(GetFileTime(file, &creation, &access, &write));
+    CloseHandle(file);
+    return {vbdevice::FileTimeTicks(creation), vbdevice::FileTimeTicks(access),
+            vbdevice::FileTimeTicks(write)};
+}
+
 static void SetLocalTimes(const std::string& path, const std::vector<uint64_t>& times) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -96,7 +107,8 @@ static void CopyPath(char (&target)[CopyJobPathSize], const std::string& path) {
     std::strncpy(target, path.c_str(), CopyJobPathSize - 1);
 }
 
-std::unique_ptr<PreparedCopy> EngineScenario::Prepare(Direction direction, const std::string& content) {
+std::unique_ptr<PreparedCopy> EngineScenario::Prepare(Direction direction, const std::string& content,
+                                                      uint64_t sparseSize) {
     auto copy = std::make_unique<PreparedCopy>();
     copy->direction = direction;
     copy->content = content;
@@ -104,8 +116,10 @@ std::unique_ptr<PreparedCopy> EngineScenario::Prepare(Direction direction, const
         copy->devicePath = Wide(DeviceSourceName);
         copy->localPath = LocalPath("target.bin");
         MakeDeviceFile(DeviceSourceName, content);
+        if (sparseSize) fs::resize_file(vbdevice::DiskPathOf(copy->devicePath.c_str()), sparseSize);
         EXPECT_TRUE(vbdevice::SetEntryTimes(copy->devicePath.c_str(), Time(SourceTimes[0]),
                                             Time(SourceTimes[1]), Time(SourceTimes[2])));
+        copy->sourceTimes = SourceTimes;
         HANDLE device = CeCreateFile(copy->devicePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         HANDLE local = CreateFileA(copy->localPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
@@ -121,7 +135,9 @@ std::unique_ptr<PreparedCopy> EngineScenario::Prepare(Direction direction, const
         copy->devicePath = Wide(DeviceTargetName);
         copy->localPath = LocalPath("source.bin");
         WriteLocal(copy->localPath, content);
+        if (sparseSize) fs::resize_file(copy->localPath, sparseSize);
         SetLocalTimes(copy->localPath, SourceTimes);
+        copy->sourceTimes = LocalTimes(copy->localPath);
         HANDLE local = CreateFileA(copy->localPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         HANDLE device = CeCreateFile(copy->devicePath.c_str(), GENERIC_WRITE, 0, nullptr,
@@ -171,14 +187,26 @@ std::vector<uint64_t> EngineScenario::TargetTimes(const PreparedCopy& copy) {
         return {vbdevice::FileTimeTicks(info.creation), vbdevice::FileTimeTicks(info.lastAccess),
                 vbdevice::FileTimeTicks(info.lastWrite)};
     }
-    HANDLE file = CreateFileA(copy.localPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    EXPECT_NE(file, INVALID_HANDLE_VALUE);
-    FILETIME creation{}, access{}, write{};
-    EXPECT_TRUE(GetFileTime(file, &creation, &access, &write));
-    CloseHandle(file);
-    return {vbdevice::FileTimeTicks(creation), vbdevice::FileTimeTicks(access),
-            vbdevice::FileTimeTicks(write)};
+    return LocalTimes(copy.localPath);
+}
+
+bool EngineScenario::LocalKeepsCreationTime() {
+    std::string probe = LocalPath("creation-probe");
+    WriteLocal(probe, "");
+    SetLocalTimes(probe, SourceTimes);
+    bool kept = LocalTimes(probe)[0] == SourceTimes[0];
+    fs::remove(probe);
+    return kept;
+}
+
+void EngineScenario::ExpectSourceTimes(const PreparedCopy& copy) {
+    std::vector<uint64_t> target = TargetTimes(copy);
+    ASSERT_EQ(target.size(), 3u);
+    if (copy.direction == Direction::Upload || LocalKeepsCreationTime()) {
+        EXPECT_EQ(target[0], copy.sourceTimes[0]) << "creation";
+    }
+    EXPECT_EQ(target[1], copy.sourceTimes[1]) << "last access";
+    EXPECT_EQ(target[2], copy.sourceTimes[2]) << "last write";
 }
 
 void EngineScenario::NoteClosed(vbhost::RunningDialog& dialog, DialogSeen& seen) {

@@ -25,6 +25,7 @@ struct PreparedCopy {
     vbdevice::DeviceString devicePath;  // borrowed by the DeviceFile
     std::string localPath;              // borrowed by the LocalFile
     std::string content;                // what the source holds
+    std::vector<uint64_t> sourceTimes;  // as the source reports them
 
     ~PreparedCopy();
 };
@@ -43,9 +44,11 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The source file filled with `content` and the target created empty,
-    // both open; the source carries SourceTimes.
-    std::unique_ptr<PreparedCopy> Prepare(Direction direction, const std::string& content);
+    // The source file filled with `content` (then made `sparseSize` bytes
+    // long, when that is not 0) and the target created empty, both open;
+    // the source carries SourceTimes.
+    std::unique_ptr<PreparedCopy> Prepare(Direction direction, const std::string& content,
+                                          uint64_t sparseSize = 0);
     int Run(PreparedCopy& copy, int opMode = 0, int overwriteMode = 0);
 
     std::string LocalPath(const std::string& name) const;
@@ -53,6 +56,10 @@ protected:
     std::string TargetContent(const PreparedCopy& copy);
     // Creation, last access, last write of the target, read back from its side.
     std::vector<uint64_t> TargetTimes(const PreparedCopy& copy);
+    // The target has the source's three times; a local target's creation
+    // time only where the local disk keeps one (not under Wine).
+    void ExpectSourceTimes(const PreparedCopy& copy);
+    bool LocalKeepsCreationTime();
 
     // A dialog handler that lets the copy run and notes what it showed.
     vbhost::ScriptedUi::DialogHandler Watch(DialogSeen& seen);
