@@ -90,8 +90,9 @@ void DialogBox::Snapshot() {
 void DialogBox::DrawLabel(int y, int x, const ItemPlace& place, const std::string& prefix, const std::string& suffix,
                           Colour colour, Colour highlight) {
     terminal_.Put(y, x, prefix, colour);
-    int at = x + static_cast<int>(prefix.size());
-    terminal_.PutOem(y, at, place.label, colour, std::max(0, place.width - static_cast<int>(prefix.size())));
+    int prefixCells = Utf8Cells(prefix);
+    int at = x + prefixCells;
+    terminal_.PutOem(y, at, place.label, colour, std::max(0, place.width - prefixCells));
     if (place.hotKey >= 0 && place.hotKey < static_cast<int>(place.label.size()))
         terminal_.PutOem(y, at + place.hotKey, place.label.substr(static_cast<size_t>(place.hotKey), 1), highlight);
     terminal_.Put(y, at + static_cast<int>(place.label.size()), suffix, colour);

@@ -46,7 +46,8 @@ void EditField::Insert(const std::string& oem) {
             text_[static_cast<size_t>(caret_)] = c;
         else
             text_ += c;
-        ++caret_;
+        // The caret of a full fixed field stays on its last cell.
+        if (caret_ < limit - 1) ++caret_;
     }
 }
 
@@ -68,6 +69,7 @@ void EditField::EraseAt() {
 }
 
 void EditField::Scroll() {
+    if (fixed_) return;  // a fixed field never holds more than it shows
     if (caret_ < scroll_) scroll_ = caret_;
     if (caret_ >= scroll_ + width_) scroll_ = caret_ - width_ + 1;
     if (scroll_ < 0) scroll_ = 0;

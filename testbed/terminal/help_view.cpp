@@ -89,7 +89,7 @@ void HelpViewer::Draw() {
     terminal_.Fill(frame, Colour::Help);
     terminal_.Frame(frame, Line::Double, Colour::Help);
     std::string title = " Help: " + ShownText(file_.Title().empty() ? topic_->name : file_.Title()) + " ";
-    terminal_.Put(frame.top, frame.left + (frame.width - static_cast<int>(title.size())) / 2, title, Colour::Help);
+    terminal_.Put(frame.top, frame.left + (frame.width - Utf8Cells(title)) / 2, title, Colour::Help);
     int y = inner.top;
     for (const HelpLine* line : header_) DrawLine(y++, inner, *line, -1);
     if (!header_.empty()) terminal_.Rule(y++, frame.left, frame.Right(), Line::Double, Colour::Help);

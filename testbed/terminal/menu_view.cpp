@@ -2,18 +2,12 @@
 #include <algorithm>
 #include <cctype>
 
+#include "oem_text.h"
 #include "views.h"
 
 namespace vbterm {
 
 namespace {
-
-int Cells(const std::string& utf8) {
-    int cells = 0;
-    for (unsigned char c : utf8)
-        if ((c & 0xC0) != 0x80) ++cells;
-    return cells;
-}
 
 bool Selectable(const std::vector<MenuEntry>& entries, int index) {
     return index >= 0 && index < static_cast<int>(entries.size()) && !entries[static_cast<size_t>(index)].separator;
@@ -29,10 +23,10 @@ int Step(const std::vector<MenuEntry>& entries, int from, int step) {
 }
 
 void DrawMenu(Terminal& terminal, const std::string& title, const std::vector<MenuEntry>& entries, int selected) {
-    int hotWidth = 0, textWidth = Cells(title) + 2;
+    int hotWidth = 0, textWidth = Utf8Cells(title) + 2;
     for (const MenuEntry& entry : entries) {
-        hotWidth = std::max(hotWidth, Cells(entry.hotKey));
-        textWidth = std::max(textWidth, Cells(entry.text));
+        hotWidth = std::max(hotWidth, Utf8Cells(entry.hotKey));
+        textWidth = std::max(textWidth, Utf8Cells(entry.text));
     }
     int inner = (hotWidth ? hotWidth + 2 : 0) + textWidth + 2;
     Rect frame{0, 0, inner + 2, static_cast<int>(entries.size()) + 2};
@@ -40,7 +34,7 @@ void DrawMenu(Terminal& terminal, const std::string& title, const std::vector<Me
     frame.top = std::max(0, (terminal.Height() - frame.height) / 2);
     terminal.Fill(frame, Colour::Dialog);
     terminal.Frame(frame, Line::Double, Colour::Dialog);
-    terminal.Put(frame.top, frame.left + (frame.width - Cells(title) - 2) / 2, " " + title + " ", Colour::Dialog);
+    terminal.Put(frame.top, frame.left + (frame.width - Utf8Cells(title) - 2) / 2, " " + title + " ", Colour::Dialog);
     for (size_t i = 0; i < entries.size(); ++i) {
         int y = frame.top + 1 + static_cast<int>(i);
         const MenuEntry& entry = entries[i];
@@ -50,7 +44,7 @@ void DrawMenu(Terminal& terminal, const std::string& title, const std::vector<Me
         }
         Colour colour = static_cast<int>(i) == selected ? Colour::DialogFocus : Colour::Dialog;
         std::string line = " ";
-        if (hotWidth) line += entry.hotKey + std::string(static_cast<size_t>(hotWidth - Cells(entry.hotKey) + 2), ' ');
+        if (hotWidth) line += entry.hotKey + std::string(static_cast<size_t>(hotWidth - Utf8Cells(entry.hotKey) + 2), ' ');
         line += entry.text;
         terminal.Fill({frame.left + 1, y, inner, 1}, colour);
         terminal.Put(y, frame.left + 1, line, colour, inner);

@@ -13,6 +13,13 @@ std::string ShownText(const std::string& oem) {
 
 std::string TypedText(const std::string& utf8) { return vbplatform::Utf8ToOem(utf8); }
 
+int Utf8Cells(const std::string& utf8) {
+    int cells = 0;
+    for (unsigned char c : utf8)
+        if ((c & 0xC0) != 0x80) ++cells;
+    return cells;
+}
+
 std::string WithoutHotKey(const std::string& text, int* hotKey) {
     std::string out;
     int marked = -1;

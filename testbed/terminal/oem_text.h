@@ -14,6 +14,9 @@ std::string ShownText(const std::string& oem);
 // page lacks become '?', as the system's conversion makes them.
 std::string TypedText(const std::string& utf8);
 
+// Screen cells of UTF-8 text in which every character takes one cell.
+int Utf8Cells(const std::string& utf8);
+
 // The text with the host's hot-key marker '&' taken out; `hotKey` gets the
 // position of the marked character (-1 when none). "&&" is a plain '&'.
 std::string WithoutHotKey(const std::string& text, int* hotKey = nullptr);

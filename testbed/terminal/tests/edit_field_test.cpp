@@ -62,8 +62,21 @@ TEST(EditField, MaskedFixedFieldTakesDigitsOnlyWithinItsMask) {
     field.Focus();
     Type(field, "x");
     EXPECT_EQ(field.Text(), "") << "the marked text goes even when the key is refused";
-    Type(field, "7a35");
+    Type(field, "7a3");
     EXPECT_EQ(field.Text(), "73");
+    Type(field, "5");
+    EXPECT_EQ(field.Text(), "75") << "a full field overtypes its last cell";
+}
+
+TEST(EditField, FullFixedFieldKeepsItsCaretOnTheLastCell) {
+    EditField field("5", 1, true);
+    field.Focus();
+    Type(field, "7");
+    EXPECT_EQ(field.Text(), "7");
+    EXPECT_EQ(field.Visible(), "7");
+    EXPECT_EQ(field.VisibleCaret(), 0);
+    Type(field, "8");
+    EXPECT_EQ(field.Text(), "8");
 }
 
 TEST(EditField, FixedFieldOvertypesAndErasesToSpaces) {
