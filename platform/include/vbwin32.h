@@ -306,6 +306,7 @@ void GlobalMemoryStatus(LPMEMORYSTATUS status);
 // not a handle the caller may wait on (as in the C runtime).
 uintptr_t _beginthread(void(__cdecl* start)(void*), unsigned stackSize, void* argument);
 DWORD GetCurrentThreadId(void);
+DWORD GetCurrentProcessId(void);
 
 void OutputDebugStringA(LPCSTR text);
 void OutputDebugStringW(LPCWSTR text);

@@ -175,8 +175,8 @@ std::string EncodeSingleByte(const char16_t* upperHalf, const std::u16string& te
             out += byte;
             continue;
         }
-        // A surrogate pair is one character: one default character for both.
-        if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) ++i;
+        // Windows converts unit by unit: each half of a surrogate pair gets a
+        // default character of its own.
         out += defaultChar;
         *usedDefault = true;
     }

@@ -1,4 +1,4 @@
-// Ticks, sleeping, memory figures, thread identity and thread start.
+// Ticks, sleeping, memory figures, thread and process identity, thread start.
 #include <pthread.h>
 #include <sched.h>
 #include <sys/resource.h>
@@ -94,6 +94,8 @@ extern "C" void GlobalMemoryStatus(LPMEMORYSTATUS status) {
 }
 
 extern "C" DWORD GetCurrentThreadId(void) { return static_cast<DWORD>(syscall(SYS_gettid)); }
+
+extern "C" DWORD GetCurrentProcessId(void) { return static_cast<DWORD>(getpid()); }
 
 extern "C" uintptr_t _beginthread(void(__cdecl* start)(void*), unsigned stackSize, void* argument) {
     if (start == nullptr) {

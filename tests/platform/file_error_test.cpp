@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "file_layout.h"
+#include "wine_check.h"
 
 namespace vbtest {
 namespace {
@@ -24,6 +25,7 @@ struct FileCallCase {
     std::function<bool(const FileLayout&)> call;
     bool succeeds;
     DWORD error;
+    bool writesReadOnlyFile = false;  // opens a read-only file for writing
 };
 
 void PrintTo(const FileCallCase& c, std::ostream* out) { *out << c.what; }
@@ -86,8 +88,8 @@ const FileCallCase kCases[] = {
     {"TruncateExisting", Open("file.txt", kWrite, TRUNCATE_EXISTING), true, NO_ERROR},
     {"OpenFolderAsFile", Open("dir", kRead, OPEN_EXISTING), false, ERROR_ACCESS_DENIED},
     {"CreateAlwaysOverFolder", Open("dir", kWrite, CREATE_ALWAYS), false, ERROR_ACCESS_DENIED},
-    {"WriteOpenReadOnlyFile", Open("readonly.txt", kWrite, OPEN_EXISTING), false, ERROR_ACCESS_DENIED},
-    {"CreateAlwaysOverReadOnlyFile", Open("readonly.txt", kWrite, CREATE_ALWAYS), false, ERROR_ACCESS_DENIED},
+    {"WriteOpenReadOnlyFile", Open("readonly.txt", kWrite, OPEN_EXISTING), false, ERROR_ACCESS_DENIED, true},
+    {"CreateAlwaysOverReadOnlyFile", Open("readonly.txt", kWrite, CREATE_ALWAYS), false, ERROR_ACCESS_DENIED, true},
     {"ReadOpenReadOnlyFile", Open("readonly.txt", kRead, OPEN_EXISTING), true, NO_ERROR},
     {"DeleteMissing", OnName(DeleteFileA, "missing.txt"), false, ERROR_FILE_NOT_FOUND},
     {"DeleteInMissingFolder", OnName(DeleteFileA, "nodir/x.txt"), false, ERROR_PATH_NOT_FOUND},
@@ -137,6 +139,12 @@ class FileCallTest : public ::testing::TestWithParam<FileCallCase> {};
 
 TEST_P(FileCallTest, GivesWin32ResultAndError) {
     const FileCallCase& c = GetParam();
+#ifdef _WIN32
+    if (c.writesReadOnlyFile && UnderWineAsRoot()) {
+        GTEST_SKIP() << "Wine run by root opens a read-only file for writing: it leaves the check to the Unix "
+                        "permissions, which root passes";
+    }
+#endif
     FileLayout tree;
     SetLastError(0xBADBAD);
     bool succeeded = c.call(tree);

@@ -1,5 +1,6 @@
 // _beginthread: the thread runs its function with its argument, is a
-// thread of its own, and has stack enough even when asked for very little.
+// thread of its own in the same process, and has stack enough even when
+// asked for very little.
 #include <cerrno>
 #include <cstring>
 
@@ -15,6 +16,7 @@ struct ThreadProbe {
     HANDLE done = nullptr;
     std::size_t stackToUse = 0;
     DWORD threadId = 0;
+    DWORD processId = 0;
     int checksum = 0;
 };
 
@@ -31,6 +33,7 @@ __attribute__((noinline)) int UseStack(std::size_t bytes) {
 void __cdecl ProbeThread(void* argument) {
     auto* probe = static_cast<ThreadProbe*>(argument);
     probe->threadId = GetCurrentThreadId();
+    probe->processId = GetCurrentProcessId();
     probe->checksum = UseStack(probe->stackToUse);
     SetEvent(probe->done);
 }
@@ -51,6 +54,8 @@ TEST_P(BeginThreadTest, RunsWithTheArgumentAndEnoughStack) {
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(probe.done, kLongWait));
     EXPECT_NE(0u, probe.threadId);
     EXPECT_NE(GetCurrentThreadId(), probe.threadId);
+    EXPECT_NE(0u, probe.processId);
+    EXPECT_EQ(GetCurrentProcessId(), probe.processId) << "one process, however many threads";
     EXPECT_EQ(2 * static_cast<int>((probe.stackToUse + 16 * 1024 - 1) / (16 * 1024)), probe.checksum);
     CloseHandle(probe.done);
 }

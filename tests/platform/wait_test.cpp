@@ -144,16 +144,29 @@ TEST(TimeTest, TickCountAdvancesWithSleep) {
     EXPECT_LT(elapsed, 5000u);
 }
 
+// The main thread reads its error while the other thread is still alive:
+// joining a thread is itself a system call that may set the error.
 TEST(TimeTest, LastErrorIsPerThread) {
-    SetLastError(1234);
+    std::atomic<int> step{0};
     std::atomic<DWORD> seenInThread{0xFFFFFFFF};
     std::thread other([&] {
+        while (step.load() != 1) {
+        }
         seenInThread = GetLastError();
         SetLastError(42);
+        step = 2;
+        while (step.load() != 3) {
+        }
     });
+    SetLastError(1234);
+    step = 1;
+    while (step.load() != 2) {
+    }
+    DWORD seenHere = GetLastError();
+    step = 3;
     other.join();
     EXPECT_EQ(0u, seenInThread.load());
-    EXPECT_EQ(1234u, GetLastError());
+    EXPECT_EQ(1234u, seenHere);
 }
 
 TEST(TimeTest, MemoryStatusReportsPhysicalMemory) {
