@@ -138,10 +138,7 @@ Host::~Host() {
     }
     module_.Unload();
     std::free(startup_);
-    if (ownsWorkFolder_ && !workFolder_.empty()) {
-        std::error_code error;
-        fs::remove_all(workFolder_, error);
-    }
+    if (ownsWorkFolder_ && !workFolder_.empty()) RemoveModuleFolder(workFolder_);
     g_host = nullptr;
 }
 
@@ -166,6 +163,9 @@ bool Host::Load() {
         }
     }
     pluginFolder_ = folder.string();
+    // As the real host does at its start: every name the module passes to the
+    // file calls is in the OEM code page.
+    SetFileApisToOEM();
     if (!module_.Load((folder / source.filename()).string())) {
         error_ = module_.Error();
         return false;

@@ -58,6 +58,44 @@ static void SetName(FAR_FIND_DATA& data, const std::string& name) {
 
 #ifdef _WIN32
 
+// The C++ library's remove_all stops at MAX_PATH here; the system's own
+// calls take longer paths in their "\\?\" form.
+static std::wstring ExtendedPath(const std::filesystem::path& path) {
+    std::wstring full = std::filesystem::absolute(path).native();
+    if (full.compare(0, 4, L"\\\\?\\") == 0) return full;
+    if (full.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+static bool RemoveExtendedTree(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return DeleteFileW(path.c_str()) != FALSE;
+    bool removed = true;
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {  // a link's target is not ours to empty
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                std::wstring name = found.cFileName;
+                if (name == L"." || name == L"..") continue;
+                removed = RemoveExtendedTree(path + L"\\" + name) && removed;
+            } while (FindNextFileW(search, &found));
+            FindClose(search);
+        }
+    }
+    return RemoveDirectoryW(path.c_str()) != FALSE && removed;
+}
+
+bool RemoveLocalTree(const std::filesystem::path& path) {
+    if (path.empty()) return false;
+    return RemoveExtendedTree(ExtendedPath(path));
+}
+
 bool ListLocalFolder(const std::string& folder, std::vector<FAR_FIND_DATA>& entries) {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(JoinLocalPath(folder, "*").c_str(), &found);
@@ -80,6 +118,24 @@ bool ListLocalFolder(const std::string& folder, std::vector<FAR_FIND_DATA>& entr
 }
 
 #else
+
+bool RemoveLocalTree(const std::filesystem::path& path) {
+    if (path.empty()) return false;
+    std::error_code error;
+    // Read-only folders keep what they hold from being removed.
+    if (std::filesystem::is_directory(std::filesystem::symlink_status(path, error)))
+        std::filesystem::permissions(path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                     error);
+    for (auto it = std::filesystem::recursive_directory_iterator(path, error);
+         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+        if (it->is_directory(error) && !it->is_symlink(error))
+            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add, error);
+    }
+    error.clear();
+    std::filesystem::remove_all(path, error);
+    return !error && !std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
 
 static FILETIME ToFileTime(const struct timespec& time) {
     unsigned long long ticks = (static_cast<unsigned long long>(time.tv_sec) + 11644473600ull) * 10000000ull +

@@ -2,6 +2,7 @@
 // the OEM code page (the host's text).
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -24,5 +25,9 @@ std::string ParentLocalPath(const std::string& path);
 
 // The last part of a path.
 std::string LocalPathName(const std::string& path);
+
+// Removes a file or a folder with everything in it, read-only entries and
+// paths longer than MAX_PATH included. True when nothing of it is left.
+bool RemoveLocalTree(const std::filesystem::path& path);
 
 }  // namespace vbhost

@@ -1,10 +1,67 @@
 #include "module_loader.h"
 
+#include <cstdlib>
+#include <mutex>
+
+#include "local_folder.h"
+
 #ifndef _WIN32
 #include <dlfcn.h>
 #endif
 
 namespace vbhost {
+
+#ifdef _WIN32
+
+namespace {
+
+struct MappedModules {
+    std::mutex lock;
+    std::vector<HMODULE> modules;
+    std::vector<std::string> folders;
+};
+
+MappedModules& Mapped() {
+    static MappedModules* mapped = new MappedModules;  // still there when exit handlers run
+    return *mapped;
+}
+
+// At exit no copy worker is left inside a module.
+void ReleaseModulesAndRemoveFolders() {
+    MappedModules& mapped = Mapped();
+    std::lock_guard<std::mutex> guard(mapped.lock);
+    for (HMODULE module : mapped.modules) FreeLibrary(module);
+    mapped.modules.clear();
+    for (const std::string& folder : mapped.folders) RemoveLocalTree(folder);
+    mapped.folders.clear();
+}
+
+void ReleaseAtExit() {
+    static std::once_flag registered;
+    std::call_once(registered, [] { std::atexit(ReleaseModulesAndRemoveFolders); });
+}
+
+void KeepMapped(HMODULE module) {
+    ReleaseAtExit();
+    MappedModules& mapped = Mapped();
+    std::lock_guard<std::mutex> guard(mapped.lock);
+    mapped.modules.push_back(module);
+}
+
+}  // namespace
+
+void RemoveModuleFolder(const std::string& folder) {
+    ReleaseAtExit();
+    MappedModules& mapped = Mapped();
+    std::lock_guard<std::mutex> guard(mapped.lock);
+    mapped.folders.push_back(folder);
+}
+
+#else
+
+void RemoveModuleFolder(const std::string& folder) { RemoveLocalTree(folder); }
+
+#endif
 
 const std::vector<std::string>& ExportNames() {
     static const std::vector<std::string> names = {
@@ -42,6 +99,7 @@ bool LoadedModule::Load(const std::string& path) {
         error_ = "cannot load " + path + ": error " + std::to_string(GetLastError());
         return false;
     }
+    KeepMapped(static_cast<HMODULE>(handle_));
 #else
     handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle_) {

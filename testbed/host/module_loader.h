@@ -31,6 +31,12 @@ struct ModuleExports {
 // The names the host looks for, in the order of ModuleExports.
 const std::vector<std::string>& ExportNames();
 
+// Removes a folder that holds a module file this process loaded. Modules
+// stay mapped (see LoadedModule::Unload), and Windows keeps a mapped file:
+// there the folder goes when the process exits, after every module loaded
+// was released; elsewhere at once.
+void RemoveModuleFolder(const std::string& folder);
+
 class LoadedModule {
 public:
     LoadedModule() = default;
