@@ -1,6 +1,7 @@
 #include "disk_access.h"
 
 #include <chrono>
+#include <cstdio>
 #include <memory>
 
 #include "device_text.h"
@@ -137,6 +138,16 @@ bool FindNameOnDisk(const std::filesystem::path& directory, const DeviceString& 
     return found;
 }
 
+bool CopyFileOnDisk(const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::error_code ec;
+    std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec);
+    return !ec;
+}
+
+bool RenameOnDisk(const std::filesystem::path& from, const std::filesystem::path& to) {
+    return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
 std::filesystem::path DiskName(const DeviceString& name) { return std::filesystem::path(ToUtf8(name)); }
 
 DeviceString DeviceName(const std::filesystem::path& diskName) { return FromUtf8(diskName.native()); }
@@ -223,6 +234,26 @@ bool FindNameOnDisk(const std::filesystem::path& directory, const DeviceString& 
     FindClose(find);
     *actual = data.cFileName;
     return true;
+}
+
+// The system's own calls: the C++ library takes two names of one file for
+// the same file without asking the disk, and refuses to copy over it.
+bool CopyFileOnDisk(const std::filesystem::path& from, const std::filesystem::path& to) {
+    return CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE;
+}
+
+// A change of case only goes through a temporary name: not every file
+// system takes the new spelling of a name that already matches.
+bool RenameOnDisk(const std::filesystem::path& from, const std::filesystem::path& to) {
+    bool caseOnly = from.parent_path() == to.parent_path() && from.filename() != to.filename() &&
+                    CompareStringOrdinal(from.filename().c_str(), -1, to.filename().c_str(), -1, TRUE) == CSTR_EQUAL;
+    if (!caseOnly) return MoveFileExW(from.c_str(), to.c_str(), 0) != FALSE;
+    std::filesystem::path temporary = from;
+    temporary += L".vbrename";
+    if (!MoveFileExW(from.c_str(), temporary.c_str(), 0)) return false;
+    if (MoveFileExW(temporary.c_str(), to.c_str(), 0)) return true;
+    MoveFileExW(temporary.c_str(), from.c_str(), 0);
+    return false;
 }
 
 std::filesystem::path DiskName(const DeviceString& name) { return std::filesystem::path(name); }

@@ -43,6 +43,13 @@ bool ReadDiskNames(const std::filesystem::path& directory, const DiskNameVisitor
 bool FindNameOnDisk(const std::filesystem::path& directory, const DeviceString& name,
                     DeviceString* actual);
 
+// Copies a file over the target, which may exist; false on failure.
+bool CopyFileOnDisk(const std::filesystem::path& from, const std::filesystem::path& to);
+// Renames a file or directory to a target that does not exist, or that is
+// the same entry spelled in another case (the disk then takes the new
+// spelling); false on failure.
+bool RenameOnDisk(const std::filesystem::path& from, const std::filesystem::path& to);
+
 // A name of the device as a path component on the disk, and back.
 std::filesystem::path DiskName(const DeviceString& name);
 DeviceString DeviceName(const std::filesystem::path& diskName);

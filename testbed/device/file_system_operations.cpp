@@ -87,10 +87,7 @@ DWORD CheckRoomForCopy(State& state, const ResolvedEntry& source, const Resolved
 }
 
 DWORD CopyEntry(State& state, const ResolvedEntry& source, const ResolvedEntry& target) {
-    std::error_code ec;
-    std::filesystem::copy_file(source.diskPath, target.diskPath,
-                               std::filesystem::copy_options::overwrite_existing, ec);
-    if (ec) return ERROR_ACCESS_DENIED;
+    if (!CopyFileOnDisk(source.diskPath, target.diskPath)) return ERROR_ACCESS_DENIED;
     StoredEntry record = RecordOf(state, source);
     record.attributes &= ~kRomOnly;
     state.store.Put(target.key, record);
@@ -213,9 +210,7 @@ RAPI_API BOOL WINAPI CeMoveFile(LPCWSTR existingFileName, LPCWSTR newFileName) {
     const DeviceString& newName = targetPath.components.back();
     std::filesystem::path newDiskPath = target.parentDiskPath / DiskName(newName);
     std::string newKey = ChildKey(target.parentKey, ToUtf8(newName));
-    std::error_code ec;
-    std::filesystem::rename(source.diskPath, newDiskPath, ec);
-    if (ec) return call.Fail(ERROR_ACCESS_DENIED);
+    if (!RenameOnDisk(source.diskPath, newDiskPath)) return call.Fail(ERROR_ACCESS_DENIED);
     state.store.Rename(source.key, newKey);
     call.Succeed();
     return TRUE;

@@ -126,9 +126,17 @@ std::map<std::string, const StoredEntry*> MetadataStore::ChildrenOf(
 }
 
 void MetadataStore::Append(const std::string& line) {
+#ifdef _WIN32
+    // An open file keeps its folder from being removed here: the journal is
+    // open only while a line is written.
+    if (root_.empty()) return;
+    std::ofstream journal(root_ / kJournalName, std::ios::binary | std::ios::app);
+    journal << line << '\n';
+#else
     if (!journal_.is_open()) return;
     journal_ << line << '\n';
     journal_.flush();
+#endif
     ++journalLines_;
     CompactIfGrown();
 }
@@ -204,7 +212,9 @@ void MetadataStore::Compact() {
         std::filesystem::rename(root_ / kCompactingName, root_ / kJournalName, ec);
         if (!ec) journalLines_ = entries_.size();
     }
+#ifndef _WIN32
     journal_.open(root_ / kJournalName, std::ios::binary | std::ios::app);
+#endif
 }
 
 void MetadataStore::CompactIfGrown() {

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "local_folder.h"
 #include "rapi.h"
 
 DeviceString W(const std::string& ascii) {
@@ -41,8 +42,9 @@ void DeviceTest::SetUp() {
         if (c == '/') c = '_';
     }
     storage_ = std::filesystem::temp_directory_path() /
-               ("vbdevice-test-" + std::to_string(serial++) + "-" + name);
-    std::filesystem::remove_all(storage_);
+               ("vbdevice-test-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(serial++) + "-" +
+                name);
+    ASSERT_TRUE(vbhost::RemoveLocalTree(storage_)) << "a folder left by an earlier run";
     std::filesystem::create_directories(storage_);
     vbdevice::Reset();
     vbdevice::SetStorageFolder(storage_);
@@ -51,8 +53,7 @@ void DeviceTest::SetUp() {
 
 void DeviceTest::TearDown() {
     vbdevice::Reset();
-    std::error_code ec;
-    std::filesystem::remove_all(storage_, ec);
+    EXPECT_TRUE(vbhost::RemoveLocalTree(storage_)) << "the device left a file open in " << storage_;
 }
 
 void DeviceTest::Connect() {
