@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "test_support.h"
 #ifndef _WIN32
 #include "vbplatform_testing.h"
 #endif
@@ -25,11 +26,11 @@ void DeviceScenario::SetUp() {
     vbdevice::SetStorageFolder(storage_);
     vbdevice::Reset();
 #ifndef _WIN32
-    // One-second waits of the connection take 10 ms.
+    // One-second waits of the connection take 10 ms (on Windows they are real).
     vbplatform::SetWaitScale(1);
-    vbplatform::ClearConsoleInput();
-    vbplatform::ClearTrace();
 #endif
+    vbhost::ClearConsoleInput();
+    vbhost::ClearTrace();
 }
 
 void DeviceScenario::TearDown() {
@@ -93,13 +94,7 @@ std::string DeviceScenario::DeviceFileContent(const std::string& path) {
 }
 
 void DeviceScenario::PressConsoleKey(WORD key, bool down) {
-#ifndef _WIN32
-    vbplatform::PushKey(key, down);
-#else
-    (void)key;
-    (void)down;
-    ADD_FAILURE() << "console input is not fed on this build";
-#endif
+    EXPECT_TRUE(vbhost::PushConsoleKey(key, down)) << "no console to take the key";
 }
 
 std::string DeviceScenario::Text(int message) {

@@ -9,10 +9,8 @@
 #include "plugin/lifecycle.h"
 #include "plugin/messages.h"
 #include "transfer/copy_buffer.h"
+#include "test_support.h"
 #include "vbwin32.h"
-#ifndef _WIN32
-#include "vbplatform_testing.h"
-#endif
 
 namespace fs = std::filesystem;
 
@@ -229,12 +227,6 @@ vbhost::ScriptedUi::DialogHandler EngineScenario::Watch(DialogSeen& seen) {
     };
 }
 
-std::vector<std::string> EngineScenario::Trace() {
-#ifndef _WIN32
-    return vbplatform::TakeTrace();
-#else
-    return {};
-#endif
-}
+std::vector<std::string> EngineScenario::Trace() { return vbhost::TakeTrace(); }
 
 std::vector<vbhost::MessageCall> EngineScenario::ErrorBoxes() { return MessagesTitled(Text(MErrorTitle)); }

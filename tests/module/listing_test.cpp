@@ -4,9 +4,7 @@
 #include <cstring>
 
 #include "device_scenario.h"
-#ifndef _WIN32
-#include "vbplatform_testing.h"
-#endif
+#include "test_support.h"
 
 namespace {
 
@@ -59,10 +57,13 @@ TEST_F(Listing, CharactersTheCodePageLacksBecomeTheDefaultCharacter) {
     EXPECT_NE(host.FindItem("??.txt"), nullptr);
 }
 
-#ifndef _WIN32
 // Names the host would take as paths never reach the panel: a later
 // download would otherwise write outside its destination.
 TEST_F(Listing, NamesThatAreNotPlainNamesAreLeftOut) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a Windows disk cannot hold the names the device must refuse (':', '\\', control "
+                    "characters), so the emulated device cannot report them here";
+#else
     MakeDeviceFile("\\good.txt", "g");
     MakeDeviceFile("\\back\\slash", "");     // a folder "back" holding "slash"
     std::string storage = storage_;
@@ -75,13 +76,13 @@ TEST_F(Listing, NamesThatAreNotPlainNamesAreLeftOut) {
     vbhost::Host& host = OpenDevice();
     std::vector<std::string> names = host.ItemNames();
     EXPECT_EQ(names, (std::vector<std::string>{"..", "back", "good.txt"}));
-    std::vector<std::string> trace = vbplatform::TakeTrace();
+    std::vector<std::string> trace = vbhost::TakeTrace();
     int skipped = 0;
     for (const std::string& line : trace)
         if (line.find("Skipped a device name") != std::string::npos) ++skipped;
     EXPECT_EQ(skipped, 3);
-}
 #endif
+}
 
 // After a refresh the device is read once; the host's next read of its own
 // accord is served from the kept listing, and the one after asks again.

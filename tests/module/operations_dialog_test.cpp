@@ -4,6 +4,16 @@
 
 namespace {
 
+// A local folder with the separator the host's AddEndSlash gives it: the
+// one its path is written with.
+std::string EndSlashed(const std::string& path) {
+#ifdef _WIN32
+    return path + "\\";
+#else
+    return path + "/";
+#endif
+}
+
 class DestinationDialog : public OperationsScenario {
 protected:
     void MakeThreeFiles() {
@@ -41,7 +51,7 @@ TEST_P(DestinationDialogTexts, NameTheItemOrCountThem) {
     std::string line = c.selection.size() == 1 ? Format(16, c.selection[0])
                                                : Format(17, static_cast<int>(c.selection.size()));
     EXPECT_EQ(dialog.TextIn(1), line);
-    EXPECT_EQ(dialog.TextIn(2), local_ + "/") << "the other panel's folder with a separator added";
+    EXPECT_EQ(dialog.TextIn(2), EndSlashed(local_)) << "the other panel's folder with a separator added";
     EXPECT_TRUE(dialog.itemsIn[2].Focus);
     EXPECT_EQ(dialog.itemsIn[2].Type, DI_EDIT);
     EXPECT_EQ(dialog.TextIn(3), Text(0));
@@ -50,7 +60,7 @@ TEST_P(DestinationDialogTexts, NameTheItemOrCountThem) {
     // Esc: nothing is created, and the host's text keeps its separator.
     EXPECT_TRUE(LocalTree().empty());
     EXPECT_EQ(DeviceTree().size(), 3u);
-    EXPECT_EQ(host.LastDestPath(), local_ + "/");
+    EXPECT_EQ(host.LastDestPath(), EndSlashed(local_));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, DestinationDialogTexts,
@@ -84,7 +94,7 @@ TEST_F(DestinationDialog, EditedDestinationIsUsed) {
     host.Script().LetDialogsRun();
     EXPECT_EQ(host.PressCopy(false), 1);
     EXPECT_EQ(LocalTree(), (std::vector<std::string>{"new folder/", "new folder/b=B"}));
-    EXPECT_EQ(host.LastDestPath(), chosen + "/");
+    EXPECT_EQ(host.LastDestPath(), EndSlashed(chosen));
 }
 
 // A confirmed text that does not fit the host's 260-byte buffer is refused
@@ -101,7 +111,7 @@ TEST_F(DestinationDialog, TextLongerThanTheHostsBufferIsRefused) {
     host.Script().AnswerMessage(0);
     EXPECT_EQ(host.PressCopy(false), 0);
     EXPECT_TRUE(LocalTree().empty());
-    EXPECT_EQ(host.LastDestPath(), local_ + "/");
+    EXPECT_EQ(host.LastDestPath(), EndSlashed(local_));
     std::vector<vbhost::MessageCall> boxes = ErrorBoxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].items[2], "206");

@@ -137,7 +137,6 @@ TEST_F(Move, UploadCancelledAtTheSecondFileDeletesNothing) {
     EXPECT_EQ(DeviceTree(), (std::vector<std::string>{"f1=one", "f2=device two"}));
 }
 
-#ifndef _WIN32
 // The local delete pass removes what was uploaded, at every depth, and not
 // what the device holds under the same names: a device entry that has no
 // local source is never a reason to delete anything locally, and a local
@@ -163,6 +162,5 @@ TEST_F(Move, UploadTreeRemovesExactlyWhatWasUploaded) {
                                                       "T/u/", "T/u/d=D"}));
     EXPECT_TRUE(host.Messages().empty());
 }
-#endif
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <filesystem>
 
+#include "local_folder.h"
 #include "violations.h"
 #ifndef _WIN32
 #include "vbplatform_testing.h"
@@ -13,17 +14,20 @@ namespace fs = std::filesystem;
 static std::string NewTestFolder() {
     static std::atomic<unsigned> counter{0};
     fs::path path = fs::temp_directory_path() /
-                    ("vbtest-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                     "-" + std::to_string(GetCurrentThreadId()) + "-" + std::to_string(counter++));
-    fs::remove_all(path);
+                    ("vbtest-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++));
+    EXPECT_TRUE(vbhost::RemoveLocalTree(path)) << "a folder left by an earlier run";
     fs::create_directories(path);
     return path.string();
 }
 
 void Scenario::SetUp() {
     folder_ = NewTestFolder();
+    // Natively each test has a store file of its own. On Windows the registry
+    // is shared: a key of this process and test keeps runs apart.
     static std::atomic<unsigned> keys{0};
-    rootKey_ = "Software\\VantelbrookTests\\Run" + std::to_string(keys++) + "\\Plugins";
+    runKey_ = "Software\\VantelbrookTests\\Run" + std::to_string(GetCurrentProcessId()) + "-" +
+              std::to_string(keys++);
+    rootKey_ = runKey_ + "\\Plugins";
 #ifndef _WIN32
     vbplatform::SetRegistryPath((fs::path(folder_) / "registry.reg").string());
 #endif
@@ -38,8 +42,10 @@ void Scenario::TearDown() {
     }
     host_.reset();
     for (const std::string& violation : vbhost::TakeViolations()) ADD_FAILURE() << violation;
-    std::error_code error;
-    fs::remove_all(folder_, error);
+#ifdef _WIN32
+    RegDeleteTreeA(HKEY_CURRENT_USER, runKey_.c_str());
+#endif
+    EXPECT_TRUE(vbhost::RemoveLocalTree(folder_)) << "something was left open in " << folder_;
 }
 
 vbhost::HostOptions Scenario::DefaultOptions() const {

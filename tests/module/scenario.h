@@ -35,6 +35,7 @@ protected:
     // Esc. Fails the test when no dialog appears.
     vbhost::DialogCall PeekConfigDialog();
 
+    std::string runKey_;  // this test's own key, above the root key
     std::string rootKey_;
     std::string folder_;
     std::unique_ptr<vbhost::Host> host_;

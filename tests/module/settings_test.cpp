@@ -201,9 +201,12 @@ INSTANTIATE_TEST_SUITE_P(Values, EnteredSettings,
                                            EnteredCase{"1", "1", "0", "99", 1, 1, 0, 99},
                                            EnteredCase{"100", "4096", "5", "10", 100, 4096, 5, 10}));
 
-#ifndef _WIN32
 // The store keeps values in the order they were first written.
 TEST_F(Settings, WrittenInTheOrderOfTheirNames) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the order is read from the POSIX registry store's file; Wine's registry lists values "
+                    "sorted by name, whatever order they were written in";
+#else
     vbhost::Host& host = StartHost();
     RunConfig(host, CfgOk, [](vbhost::RunningDialog&) {}, 1);
     std::ifstream store(vbplatform::RegistryPath());
@@ -213,8 +216,8 @@ TEST_F(Settings, WrittenInTheOrderOfTheirNames) {
         if (line.size() > 1 && line[0] == '"') names.push_back(line.substr(1, line.find('"', 1) - 1));
     EXPECT_EQ(names, (std::vector<std::string>{"AddToDisksMenu", "AddToPluginsMenu", "DisksMenuDigit",
                                                 "TimeWaitInit", "IsCopyKBytes", "CopyMemory", "CopyKBytes"}));
-}
 #endif
+}
 
 TEST_F(Settings, IsCopyKBytesWrittenAsTheHostReportsIt) {
     StoreSetting("IsCopyKBytes", 7);

@@ -1,9 +1,7 @@
 // Copying from the local panel onto the device panel: trees, unreadable
 // local files, the trace line per file, and device paths that do not fit.
 #include "operations_scenario.h"
-#ifndef _WIN32
-#include "vbplatform_testing.h"
-#endif
+#include "test_support.h"
 
 namespace {
 
@@ -36,7 +34,6 @@ TEST_F(Upload, TreeLandsInTheCurrentDeviceDirectory) {
     EXPECT_EQ(names, (std::vector<std::string>{"..", "Docs", "top.txt"})) << "the device panel is read again";
 }
 
-#ifndef _WIN32
 // A local file held open against reading: no message, nothing on the
 // device, the item stays selected, and the walk goes on. "Copied" is traced
 // once for every file, copied or not.
@@ -51,7 +48,7 @@ TEST_F(Upload, FileLockedAgainstReadingIsSkippedQuietly) {
     ActivateLocalPanel();
     host.Select({"a.txt", "locked.txt", "c.txt"});
     host.Script().LetDialogsRun(2);
-    vbplatform::ClearTrace();
+    vbhost::ClearTrace();
 
     EXPECT_EQ(host.PressCopy(false), 1);
     CloseHandle(lock);
@@ -60,9 +57,8 @@ TEST_F(Upload, FileLockedAgainstReadingIsSkippedQuietly) {
     EXPECT_FALSE(LeftSelected("a.txt"));
     EXPECT_TRUE(LeftSelected("locked.txt"));
     EXPECT_FALSE(LeftSelected("c.txt"));
-    EXPECT_EQ(TraceCount(vbplatform::TakeTrace(), "Copied"), 3);
+    EXPECT_EQ(TraceCount(vbhost::TakeTrace(), "Copied"), 3);
 }
-#endif
 
 // \<200 characters>\ joined with a 70-character name passes 260 units: that
 // file is refused with the message-19 box and 206, the short one is copied.
