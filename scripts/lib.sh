@@ -25,7 +25,9 @@ vb_ensure_packages() {
     $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-VB_BUILD_PACKAGES=(cmake make g++ libgtest-dev googletest g++-mingw-w64-i686 binutils-mingw-w64-i686)
+VB_BUILD_PACKAGES=(cmake make g++ libgtest-dev googletest g++-mingw-w64-i686 binutils-mingw-w64-i686
+    # The terminal host (ncursesw) and its end-to-end tests (tmux, Python 3).
+    libncurses-dev tmux python3)
 # Wine runs the 64-bit Windows build of the suite.
 VB_WINE_PACKAGES=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64)
 
