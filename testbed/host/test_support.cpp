@@ -9,6 +9,13 @@ namespace vbhost {
 std::vector<std::string> TakeTrace() { return vbplatform::TakeTrace(); }
 void ClearTrace() { vbplatform::ClearTrace(); }
 
+bool EnsureConsole() { return true; }
+
+bool PushConsoleInput(const INPUT_RECORD& record) {
+    vbplatform::PushConsoleInput(record);
+    return true;
+}
+
 bool PushConsoleKey(WORD virtualKey, bool keyDown) {
     vbplatform::PushKey(virtualKey, keyDown);
     return true;
@@ -192,9 +199,15 @@ std::vector<std::string> TakeTrace() {
 
 void ClearTrace() { TakeTrace(); }
 
-bool PushConsoleKey(WORD virtualKey, bool keyDown) {
+bool EnsureConsole() { return ConsoleInput() != INVALID_HANDLE_VALUE; }
+
+bool PushConsoleInput(const INPUT_RECORD& record) {
     HANDLE input = ConsoleInput();
-    if (input == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    return input != INVALID_HANDLE_VALUE && WriteConsoleInputA(input, &record, 1, &written) && written == 1;
+}
+
+bool PushConsoleKey(WORD virtualKey, bool keyDown) {
     INPUT_RECORD record;
     std::memset(&record, 0, sizeof record);
     record.EventType = KEY_EVENT;
@@ -202,8 +215,7 @@ bool PushConsoleKey(WORD virtualKey, bool keyDown) {
     record.Event.KeyEvent.wRepeatCount = 1;
     record.Event.KeyEvent.wVirtualKeyCode = virtualKey;
     record.Event.KeyEvent.uChar.AsciiChar = CharacterOfKey(virtualKey);
-    DWORD written = 0;
-    return WriteConsoleInputA(input, &record, 1, &written) && written == 1;
+    return PushConsoleInput(record);
 }
 
 void ClearConsoleInput() {

@@ -18,8 +18,11 @@ namespace vbhost {
 std::vector<std::string> TakeTrace();
 void ClearTrace();
 
-// Console input. On Windows a process without a console gets one without a
+// Console input. On Windows a process without a console joins one without a
 // window first; false when no console can be had (nothing is queued then).
+bool EnsureConsole();
+bool PushConsoleInput(const INPUT_RECORD& record);
+// A key as a console reports it: the character it gives without modifiers.
 bool PushConsoleKey(WORD virtualKey, bool keyDown);
 void ClearConsoleInput();
 std::size_t PendingConsoleInput();

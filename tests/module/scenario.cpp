@@ -30,6 +30,9 @@ void Scenario::SetUp() {
     rootKey_ = runKey_ + "\\Plugins";
 #ifndef _WIN32
     vbplatform::SetRegistryPath((fs::path(folder_) / "registry.reg").string());
+#else
+    // Process ids come round again: nothing of an earlier run that ended early.
+    RegDeleteTreeA(HKEY_CURRENT_USER, runKey_.c_str());
 #endif
     vbhost::TakeViolations();
 }
