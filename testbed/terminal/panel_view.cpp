@@ -17,8 +17,9 @@ constexpr int kDateWidth = 8;
 
 bool IsDirectory(const PluginPanelItem& item) { return item.FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY; }
 
-std::string DateColumn(const FILETIME& time) {
-    uint64_t ticks = (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+// Taken as two numbers: the item's times are members of a 2-byte-packed record.
+std::string DateColumn(DWORD high, DWORD low) {
+    uint64_t ticks = (static_cast<uint64_t>(high) << 32) | low;
     if (ticks == 0) return std::string(kDateWidth, ' ');
     std::time_t seconds = static_cast<std::time_t>(ticks / 10000000ULL) - 11644473600LL;
     std::tm local{};
@@ -64,7 +65,7 @@ Columns ColumnsOf(int inner) {
 
 std::string ItemRow(const PluginPanelItem& item, const Columns& columns) {
     std::string row = NameColumn(item.FindData.cFileName, columns.name) + "\xB3" + SizeColumn(item, columns.size);
-    if (columns.date) row += "\xB3" + DateColumn(item.FindData.ftLastWriteTime);
+    if (columns.date) row += "\xB3" + DateColumn(item.FindData.ftLastWriteTime.dwHighDateTime, item.FindData.ftLastWriteTime.dwLowDateTime);
     return row;
 }
 

@@ -205,8 +205,10 @@ class CopyTest(TerminalHostTest):
         screen.keys("F5")
         screen.wait_for("Destination for Notes.txt:")
         screen.keys("Enter")
-        screen.wait(lambda text: "Notes.txt" in text.split("\n")[2][RIGHT_INNER] or
-                    any("Notes.txt" in line[RIGHT_INNER] for line in text.split("\n")[2:INFO_ROW - 1]),
+        # The host re-reads the local panel once the module's GetFiles has
+        # returned: an item row of it (not a dialog over it) names the copy.
+        screen.wait(lambda text: any(line[RIGHT_INNER].startswith("Notes.txt ")
+                                     for line in text.split("\n")[2:INFO_ROW - 1]),
                     "Notes.txt in the local panel")
         with open(os.path.join(self.device, "My Documents", "Notes.txt"), "rb") as source, \
                 open(os.path.join(self.local, "Notes.txt"), "rb") as copy:
