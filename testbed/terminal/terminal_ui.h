@@ -26,9 +26,7 @@ public:
 
     // The module's help, at a topic (empty: its contents).
     void ShowHelp(const std::string& topic);
-    HelpRequest Help() {
-        return [this](const std::string& topic) { ShowHelp(topic); };
-    }
+    const HelpRequest& Help() const { return helpRequest_; }
 
 private:
     Terminal& terminal_;
